@@ -1,0 +1,10 @@
+add_compile_options(-Wall -Wextra)
+if(TILVANO_WERROR)
+  add_compile_options(-Werror)
+endif()
+add_compile_definitions(QT_NO_NARROWING_CONVERSIONS_IN_CONNECT QT_DISABLE_DEPRECATED_BEFORE=0x060400)
+if(TILVANO_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize=vptr -fno-omit-frame-pointer
+                      -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined -fno-sanitize=vptr)
+endif()

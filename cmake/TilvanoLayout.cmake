@@ -1,0 +1,55 @@
+# One layout for the build tree and for every install prefix:
+#   bin/                    programs
+#   lib/                    shared libraries
+#   lib/tilvano/plugins/    settings pages (.tpx)
+#   share/tilvano/          data: characters, help, templates
+# Programs and libraries find each other and the data relative to their own
+# location, so the build tree runs in place.
+set(TILVANO_BIN_DIR bin)
+set(TILVANO_LIB_DIR lib)
+set(TILVANO_PLUGIN_DIR lib/tilvano/plugins)
+set(TILVANO_DATA_DIR share/tilvano)
+
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/${TILVANO_BIN_DIR})
+set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/${TILVANO_LIB_DIR})
+set(CMAKE_ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/archive)
+set(TILVANO_BUILD_DATA_DIR ${CMAKE_BINARY_DIR}/${TILVANO_DATA_DIR})
+set(TILVANO_BUILD_PLUGIN_DIR ${CMAKE_BINARY_DIR}/${TILVANO_PLUGIN_DIR})
+file(MAKE_DIRECTORY ${TILVANO_BUILD_DATA_DIR} ${TILVANO_BUILD_PLUGIN_DIR})
+
+set(CMAKE_BUILD_RPATH_USE_ORIGIN ON)
+set(CMAKE_INSTALL_RPATH "$ORIGIN/../lib")
+
+# A shared library of ours, built into lib/ and installed there.
+function(tilvano_add_library name)
+  add_library(${name} SHARED ${ARGN})
+  set_target_properties(${name} PROPERTIES
+    VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR}
+    INSTALL_RPATH "$ORIGIN")
+  install(TARGETS ${name} LIBRARY DESTINATION ${TILVANO_LIB_DIR})
+endfunction()
+
+# A program of ours, built into bin/ and installed there.
+function(tilvano_add_program name)
+  add_executable(${name} ${ARGN})
+  install(TARGETS ${name} RUNTIME DESTINATION ${TILVANO_BIN_DIR})
+endfunction()
+
+# A settings page: a Qt plug-in with the suffix .tpx in lib/tilvano/plugins.
+function(tilvano_add_page name)
+  add_library(${name} MODULE ${ARGN})
+  set_target_properties(${name} PROPERTIES
+    PREFIX "" SUFFIX ".tpx"
+    LIBRARY_OUTPUT_DIRECTORY ${TILVANO_BUILD_PLUGIN_DIR}
+    INSTALL_RPATH "$ORIGIN/../..")
+  install(TARGETS ${name} LIBRARY DESTINATION ${TILVANO_PLUGIN_DIR})
+endfunction()
+
+# A data file or folder shipped under share/tilvano/<subdir>.
+function(tilvano_add_data subdir)
+  foreach(src IN LISTS ARGN)
+    get_filename_component(fname ${src} NAME)
+    configure_file(${src} ${TILVANO_BUILD_DATA_DIR}/${subdir}/${fname} COPYONLY)
+    install(FILES ${src} DESTINATION ${TILVANO_DATA_DIR}/${subdir})
+  endforeach()
+endfunction()

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "common/ErrorInfo.h"
+
+#include <QString>
+
+namespace tilvano {
+
+// Names the log lines carry: the deliverable that writes, whatever process hosts it.
+namespace writer {
+inline QString tilvano() { return QStringLiteral("Tilvano"); }
+inline QString ablaufwerk() { return QStringLiteral("Ablaufwerk"); }
+inline QString outlookPlugin() { return QStringLiteral("TilvanoOutlookPlugin"); }
+inline QString messengerPlugin() { return QStringLiteral("TilvanoMessengerPlugin"); }
+} // namespace writer
+
+// Opens the file (overwrite: truncated; otherwise appended to, created when
+// missing, private to the user), writes text and CR LF, closes it. False on any failure.
+bool WriteTextFile(const QString &path, const QString &text, bool overwrite);
+
+// Logging is on exactly when StoredValues\Logging, read as a number, is 1.
+bool LoggingEnabled();
+// InstallPath followed by "/protocol.log".
+QString LogFilePath();
+// "<date and time>: <writer> : <message>", without the line end.
+QString FormatLogLine(const QString &writerName, const QString &message);
+
+// Writes one line to protocol.log when logging is on. Never fails; a line that
+// cannot be written is lost.
+void WriteLog(const QString &writerName, const QString &message);
+
+// The German report of a failure, every line ending in CR LF.
+QString ErrorReportText(const ErrorInfo &error);
+// Logs "RaiseError: " and the report, then shows it in a box titled "Fehler!"
+// with a stop icon and an OK button, and returns when the user closed it.
+void RaiseError(const QString &writerName, const ErrorInfo &error);
+
+// The log text of a quietly recorded failure.
+QString SetLastErrorText(const ErrorInfo &error);
+
+} // namespace tilvano

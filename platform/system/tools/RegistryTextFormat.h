@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/system/Registry.h"
+
+#include <QString>
+#include <QTextStream>
+
+namespace tilvano {
+
+// A readable text form of registry keys, for export and import:
+//
+//   Tilvano Registry Export 1
+//
+//   [HKEY_CURRENT_USER\Software\Lorvat\Misc]
+//   "UserName"="Meister"
+//   "Count"=dword:00000005
+//
+// In quoted texts \\ \" \n \r \t and \0 stand for themselves.
+class RegistryTextFormat {
+public:
+    static QString header();
+    // Writes the key and all keys below it (all roots when keyPath is empty).
+    static void write(Registry &registry, const QString &keyPath, QTextStream &out);
+    // Reads the form back into the registry. False with a message naming the
+    // line on the first error; nothing after that line is imported.
+    static bool read(QTextStream &in, Registry &registry, QString *error);
+
+    static QString quote(const QString &text);
+    static bool unquote(const QString &quoted, QString *text, qsizetype *consumed);
+};
+
+} // namespace tilvano

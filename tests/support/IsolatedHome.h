@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+namespace tilvano::test {
+
+// Points HOME and the XDG folders at a fresh temporary folder for the lifetime
+// of the object, so a test sees no settings, characters or files but its own.
+// Also drops the process's open settings store so the next use opens the new one.
+class IsolatedHome {
+public:
+    IsolatedHome();
+    ~IsolatedHome();
+    IsolatedHome(const IsolatedHome &) = delete;
+    IsolatedHome &operator=(const IsolatedHome &) = delete;
+
+    QString path() const { return m_dir.path(); }
+    QString configHome() const;
+    QString dataHome() const;
+    QString runtimeDir() const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Folder holding the test fixtures (tests/fixtures).
+QString fixturesDir();
+
+} // namespace tilvano::test

@@ -1,0 +1,100 @@
+// Settings store: one read, one durable save, and a workload of 10,000 durable
+// saves followed by 10,000 reads, against QSettings with an INI file synced
+// after every save.
+
+#include "common/SettingsStore.h"
+#include "platform/system/SystemServices.h"
+
+#include <QCoreApplication>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+using namespace tilvano;
+
+namespace {
+
+constexpr int kWorkload = 10000;
+
+QTemporaryDir &home()
+{
+    static QTemporaryDir dir;
+    static const bool configured = [] {
+        qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
+        SystemServices::resetForTesting();
+        return true;
+    }();
+    (void)configured;
+    return dir;
+}
+
+const QString kApp = QStringLiteral("Lorvat");
+const QString kSection = QStringLiteral("Bench");
+
+void BM_SettingRead(benchmark::State &state)
+{
+    home();
+    for (int i = 0; i < 1000; ++i)
+        SaveSetting(kApp, kSection, QStringLiteral("Key%1").arg(i), QStringLiteral("Value %1").arg(i));
+    int i = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(GetSetting(kApp, kSection, QStringLiteral("key%1").arg(i % 1000), QString()));
+        ++i;
+    }
+}
+BENCHMARK(BM_SettingRead)->Repetitions(5)->ReportAggregatesOnly(true)->ComputeStatistics("median", [](const std::vector<double> &v) {
+    std::vector<double> s = v;
+    std::sort(s.begin(), s.end());
+    return s[s.size() / 2];
+});
+
+void BM_SettingDurableSave(benchmark::State &state)
+{
+    home();
+    int i = 0;
+    for (auto _ : state) {
+        SaveSetting(kApp, kSection, QStringLiteral("Save%1").arg(i % 5000), QStringLiteral("Value %1").arg(i));
+        ++i;
+    }
+}
+BENCHMARK(BM_SettingDurableSave)->Repetitions(5)->ReportAggregatesOnly(true);
+
+void BM_Workload_Store(benchmark::State &state)
+{
+    home();
+    for (auto _ : state) {
+        for (int i = 0; i < kWorkload; ++i)
+            SaveSetting(kApp, QStringLiteral("Workload"), QStringLiteral("K%1").arg(i), QStringLiteral("V%1").arg(i));
+        for (int i = 0; i < kWorkload; ++i)
+            benchmark::DoNotOptimize(GetSetting(kApp, QStringLiteral("Workload"), QStringLiteral("k%1").arg(i), QString()));
+    }
+}
+BENCHMARK(BM_Workload_Store)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+
+void BM_Workload_QSettingsIni(benchmark::State &state)
+{
+    const QString path = home().path() + QStringLiteral("/qsettings.ini");
+    for (auto _ : state) {
+        QFile::remove(path);
+        QSettings settings(path, QSettings::IniFormat);
+        for (int i = 0; i < kWorkload; ++i) {
+            settings.setValue(QStringLiteral("Workload/K%1").arg(i), QStringLiteral("V%1").arg(i));
+            settings.sync();
+        }
+        for (int i = 0; i < kWorkload; ++i)
+            benchmark::DoNotOptimize(settings.value(QStringLiteral("Workload/K%1").arg(i)));
+    }
+}
+BENCHMARK(BM_Workload_QSettingsIni)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,276 @@
+#include "EspeakEngine.h"
+
+#include "EspeakProsody.h"
+#include "SpeakableText.h"
+#include "SpeechTagParser.h"
+
+#include <espeak-ng/speak_lib.h>
+
+#include <QtEndian>
+
+#include <algorithm>
+#include <cstring>
+
+namespace tilvano::speech {
+
+namespace {
+
+// What the synthesis callback fills in for the segment being spoken.
+struct SegmentContext {
+    QByteArray *samples = nullptr;
+    qint64 maximumSamples = 0;
+    int sampleRate = 0;
+    qint64 segmentStartMs = 0;
+    const std::atomic<bool> *cancel = nullptr;
+    bool truncated = false;
+    bool cancelled = false;
+
+    const QString *text = nullptr;     // the whole clean text
+    qsizetype segmentStart = 0;        // where the segment begins in it
+    QList<qsizetype> codePointOffsets; // code point index within the segment -> UTF-16 offset
+    QList<WordEvent> *words = nullptr;
+    QList<MouthEvent> *mouth = nullptr;
+};
+
+// espeak-ng's callback has no context argument we control for every call; the engine's mutex
+// guarantees there is only ever one synthesis, so one pointer is enough.
+SegmentContext *g_segment = nullptr;
+
+qsizetype utf16Offset(const SegmentContext &c, qint64 codePoint)
+{
+    const qint64 last = c.codePointOffsets.size() - 1;
+    return c.codePointOffsets[qsizetype(std::clamp<qint64>(codePoint, 0, last))];
+}
+
+void recordWord(SegmentContext &c, const espeak_EVENT &e)
+{
+    // Positions count code points from 1 within the text handed to espeak-ng.
+    const qsizetype from = utf16Offset(c, qint64(e.text_position) - 1);
+    const qsizetype to = utf16Offset(c, qint64(e.text_position) - 1 + std::max(0, e.length));
+    const QStringView word = QStringView(*c.text).sliced(c.segmentStart + from, to - from);
+    if (word.trimmed().isEmpty())
+        return; // espeak-ng reports expansions of symbols as words on the blank beside them
+    c.words->append({c.segmentStart + from, to - from, c.segmentStartMs + e.audio_position});
+}
+
+void recordPhoneme(SegmentContext &c, const espeak_EVENT &e)
+{
+    const char *name = e.id.string;
+    const QString ipa = QString::fromUtf8(name, qsizetype(strnlen(name, sizeof(e.id.string))));
+    const MouthShape shape = mouthShapeForPhoneme(ipa);
+    const qint64 time = c.segmentStartMs + e.audio_position;
+    if (!c.mouth->isEmpty() && c.mouth->last().shape == shape)
+        return;
+    if (!c.mouth->isEmpty() && c.mouth->last().timeMs == time)
+        c.mouth->last().shape = shape;
+    else
+        c.mouth->append({time, shape});
+}
+
+int onSynthesized(short *wav, int count, espeak_EVENT *events)
+{
+    SegmentContext *c = g_segment;
+    if (!c)
+        return 1;
+    for (espeak_EVENT *e = events; e && e->type != espeakEVENT_LIST_TERMINATED; ++e) {
+        if (e->type == espeakEVENT_WORD)
+            recordWord(*c, *e);
+        else if (e->type == espeakEVENT_PHONEME)
+            recordPhoneme(*c, *e);
+    }
+    if (wav && count > 0) {
+        const qint64 have = c->samples->size() / 2;
+        const qint64 take = std::min<qint64>(count, c->maximumSamples - have);
+        if (take > 0) {
+            const qsizetype at = c->samples->size();
+            c->samples->resize(at + take * 2);
+            for (qint64 i = 0; i < take; ++i)
+                qToLittleEndian<qint16>(wav[i], c->samples->data() + at + 2 * i);
+        }
+        if (take < count) {
+            c->truncated = true;
+            return 1;
+        }
+    }
+    if (c->cancel && c->cancel->load()) {
+        c->cancelled = true;
+        return 1;
+    }
+    return 0;
+}
+
+QList<qsizetype> codePointOffsets(QStringView segment)
+{
+    QList<qsizetype> offsets;
+    offsets.reserve(segment.size() + 1);
+    for (qsizetype i = 0; i < segment.size(); ++i) {
+        offsets.append(i);
+        if (segment[i].isHighSurrogate() && i + 1 < segment.size())
+            ++i;
+    }
+    offsets.append(segment.size());
+    return offsets;
+}
+
+QString espeakVoiceName(const VoiceMode &mode, bool whisper)
+{
+    QString variant = mode.espeakVariant;
+    if (whisper)
+        variant = mode.isFemale() ? QStringLiteral("whisperf") : QStringLiteral("whisper");
+    return variant.isEmpty() ? mode.espeakVoice : mode.espeakVoice + u'+' + variant;
+}
+
+} // namespace
+
+EspeakEngine &EspeakEngine::instance()
+{
+    static EspeakEngine engine;
+    return engine;
+}
+
+EspeakEngine::~EspeakEngine()
+{
+    std::lock_guard lock(m_mutex);
+    if (m_sampleRate > 0)
+        espeak_Terminate();
+}
+
+bool EspeakEngine::ensureInitialized()
+{
+    if (!m_initializeTried) {
+        m_initializeTried = true;
+        // DONT_EXIT: a missing data folder must be an error for us, not the end of the process.
+        const int rate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 200, nullptr,
+                                           espeakINITIALIZE_PHONEME_EVENTS | espeakINITIALIZE_PHONEME_IPA
+                                               | espeakINITIALIZE_DONT_EXIT);
+        if (rate <= 0) {
+            m_error = QStringLiteral("espeak-ng could not be initialised (is espeak-ng-data installed?)");
+        } else {
+            m_sampleRate = rate;
+            espeak_SetSynthCallback(onSynthesized);
+        }
+    }
+    return m_sampleRate > 0;
+}
+
+bool EspeakEngine::isAvailable()
+{
+    std::lock_guard lock(m_mutex);
+    return ensureInitialized();
+}
+
+QString EspeakEngine::productName()
+{
+    std::lock_guard lock(m_mutex);
+    const char *version = espeak_Info(nullptr);
+    return QStringLiteral("eSpeak NG %1").arg(QString::fromUtf8(version ? version : ""));
+}
+
+QList<EspeakVoiceInfo> EspeakEngine::listVoicesLocked()
+{
+    QList<EspeakVoiceInfo> result;
+    if (!ensureInitialized())
+        return result;
+    for (const espeak_VOICE **v = espeak_ListVoices(nullptr); v && *v; ++v) {
+        const espeak_VOICE &voice = **v;
+        EspeakVoiceInfo info;
+        info.name = QString::fromUtf8(voice.name ? voice.name : "");
+        info.identifier = QString::fromUtf8(voice.identifier ? voice.identifier : "");
+        // languages: a priority byte, then a language name, repeated; the first one is the main one.
+        if (voice.languages && voice.languages[0])
+            info.language = QString::fromUtf8(voice.languages + 1);
+        info.gender = voice.gender;
+        info.age = voice.age;
+        result.append(info);
+    }
+    return result;
+}
+
+QList<EspeakVoiceInfo> EspeakEngine::installedVoices()
+{
+    std::lock_guard lock(m_mutex);
+    return listVoicesLocked();
+}
+
+const VoiceCatalogue &EspeakEngine::catalogue()
+{
+    const QString product = productName();
+    std::lock_guard lock(m_mutex);
+    if (!m_catalogue)
+        m_catalogue.emplace(listVoicesLocked(), product);
+    return *m_catalogue;
+}
+
+SpokenText EspeakEngine::synthesize(const SpeechRequest &request, const std::atomic<bool> *cancel)
+{
+    const VoiceMode mode = catalogue().choose(request.modeId, request.languageId);
+    const TaggedText tagged = SpeechTagParser::parse(request.text);
+
+    SpokenText result;
+    result.text = tagged.text;
+    result.voiceModeId = mode.modeIdText();
+
+    std::lock_guard lock(m_mutex);
+    if (!ensureInitialized()) {
+        result.error = m_error;
+        return result;
+    }
+    result.audio.sampleRate = m_sampleRate;
+    result.audio.channels = 1;
+    result.audio.bitsPerSample = 16;
+
+    const QString speakable = SpeakableText::prepare(tagged.text, mode.dialect.isEmpty() ? QStringLiteral("de") : mode.dialect);
+    SegmentContext context;
+    context.samples = &result.audio.samples;
+    context.maximumSamples = std::max<qint64>(0, request.maximumDurationMs) * m_sampleRate / 1000;
+    context.sampleRate = m_sampleRate;
+    context.cancel = cancel;
+    context.text = &result.text;
+    context.words = &result.words;
+    context.mouth = &result.mouth;
+    g_segment = &context;
+
+    for (const SpeechSegment &segment : tagged.segments) {
+        if (context.truncated || context.cancelled)
+            break;
+        const qint64 pauseSamples = std::min<qint64>(qint64(segment.pauseBeforeMs) * m_sampleRate / 1000,
+                                                     context.maximumSamples - result.audio.samples.size() / 2);
+        if (pauseSamples > 0)
+            result.audio.samples.append(QByteArray(pauseSamples * 2, '\0'));
+
+        const QStringView text = QStringView(speakable).sliced(segment.start, segment.length);
+        if (text.trimmed().isEmpty())
+            continue;
+        SpeechSettings settings = request.defaults;
+        settings.overrideWith(segment.settings);
+        const EspeakProsody prosody = espeakProsodyFor(settings, mode.isFemale());
+        if (espeak_SetVoiceByName(espeakVoiceName(mode, prosody.whisper).toUtf8().constData()) != EE_OK
+            && espeak_SetVoiceByName(mode.espeakVoice.toUtf8().constData()) != EE_OK) {
+            result.error = QStringLiteral("espeak-ng has no voice %1").arg(mode.espeakVoice);
+            break;
+        }
+        espeak_SetParameter(espeakRATE, prosody.rate, 0);
+        espeak_SetParameter(espeakPITCH, prosody.pitch, 0);
+        espeak_SetParameter(espeakRANGE, prosody.range, 0);
+        espeak_SetParameter(espeakVOLUME, prosody.volume, 0);
+
+        context.segmentStart = segment.start;
+        context.segmentStartMs = result.audio.samples.size() / 2 * 1000 / m_sampleRate;
+        context.codePointOffsets = codePointOffsets(text);
+        const QByteArray utf8 = text.toUtf8();
+        const espeak_ERROR status = espeak_Synth(utf8.constData(), size_t(utf8.size()) + 1, 0, POS_CHARACTER, 0,
+                                                 espeakCHARS_UTF8, nullptr, nullptr);
+        if (status != EE_OK && !context.truncated && !context.cancelled) {
+            result.error = QStringLiteral("espeak-ng failed to speak (error %1)").arg(int(status));
+            break;
+        }
+    }
+    g_segment = nullptr;
+    result.truncated = context.truncated;
+    result.cancelled = context.cancelled;
+    if (!result.audio.samples.isEmpty())
+        result.mouth.append({result.audio.durationMs(), MouthShape::Closed});
+    return result;
+}
+
+} // namespace tilvano::speech

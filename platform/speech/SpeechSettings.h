@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace tilvano::speech {
+
+// How one stretch of text is to be spoken, as speech tags state it. Unset values mean
+// "the voice's default".
+struct SpeechSettings {
+    std::optional<int> wordsPerMinute; // \Spd=n\ ...
+    std::optional<int> pitchHz;        // \Pit=n\ ...
+    std::optional<int> volume;         // \Vol=n\ 0 (silent) .. 65535 (full)
+    QString voiceCharacter;            // \Chr="Normal|Monotone|Whisper"\ ...
+    QString context;                   // \Ctx="Address|Email|Unknown|..."\ ...
+
+    // Takes every value that `later` sets; what it leaves unset stays as it was.
+    void overrideWith(const SpeechSettings &later);
+
+    bool isMonotone() const;
+    bool isWhisper() const;
+
+    friend bool operator==(const SpeechSettings &, const SpeechSettings &) = default;
+};
+
+} // namespace tilvano::speech

@@ -201,6 +201,19 @@ bool SqliteRegistry::moveAside()
     return true;
 }
 
+QString SqliteRegistry::foldedKeyPath(const QString &keyPath)
+{
+    constexpr qsizetype kMaxRemembered = 4096;
+    const auto found = m_foldedPaths.constFind(keyPath);
+    if (found != m_foldedPaths.constEnd())
+        return *found;
+    const QString folded = fold(normalizedKeyPath(keyPath));
+    if (m_foldedPaths.size() >= kMaxRemembered)
+        m_foldedPaths.clear();
+    m_foldedPaths.insert(keyPath, folded);
+    return folded;
+}
+
 sqlite3_stmt *SqliteRegistry::statement(Statement which)
 {
     return m_db ? m_statements[which] : nullptr;
@@ -217,7 +230,8 @@ bool SqliteRegistry::fail(const char *what)
 
 bool SqliteRegistry::succeed()
 {
-    m_lastError.clear();
+    if (!m_lastError.isEmpty())
+        m_lastError.clear();
     return true;
 }
 
@@ -275,14 +289,14 @@ bool SqliteRegistry::keyExists(const QString &keyPath)
 std::optional<RegistryValue> SqliteRegistry::value(const QString &keyPath, const QString &name)
 {
     QMutexLocker lock(&m_mutex);
-    const QString path = normalizedKeyPath(keyPath);
+    const QString foldedPath = foldedKeyPath(keyPath);
     sqlite3_stmt *stmt = statement(SelectValue);
-    if (path.isEmpty() || !stmt) {
+    if (foldedPath.isEmpty() || !stmt) {
         fail("read value");
         return std::nullopt;
     }
     StatementScope scope{stmt};
-    bindText(stmt, 1, fold(path));
+    bindText(stmt, 1, foldedPath);
     bindText(stmt, 2, fold(name));
     const int rc = sqlite3_step(stmt);
     if (rc == SQLITE_ROW) {
@@ -299,18 +313,18 @@ std::optional<RegistryValue> SqliteRegistry::value(const QString &keyPath, const
 bool SqliteRegistry::setValue(const QString &keyPath, const QString &name, const RegistryValue &value)
 {
     QMutexLocker lock(&m_mutex);
-    const QString path = normalizedKeyPath(keyPath);
-    if (path.isEmpty()) {
+    const QString foldedPath = foldedKeyPath(keyPath);
+    if (foldedPath.isEmpty()) {
         m_lastError = QStringLiteral("no such root key: %1").arg(keyPath);
         return false;
     }
-    if (!ensureKey(path))
+    if (!m_knownKeys.contains(foldedPath) && !ensureKey(normalizedKeyPath(keyPath)))
         return false;
     sqlite3_stmt *stmt = statement(UpsertValue);
     if (!stmt)
         return fail("write value");
     StatementScope scope{stmt};
-    bindText(stmt, 1, fold(path));
+    bindText(stmt, 1, foldedPath);
     bindText(stmt, 2, fold(name));
     bindText(stmt, 3, name);
     sqlite3_bind_int(stmt, 4, value.type);

@@ -2,6 +2,7 @@
 
 #include "platform/system/Registry.h"
 
+#include <QHash>
 #include <QMutex>
 #include <QSet>
 #include <QString>
@@ -49,6 +50,9 @@ private:
     bool moveAside();
     bool ensureKey(const QString &path); // path already normalized
     sqlite3_stmt *statement(Statement which);
+    // The normalized, case-folded form of a key path as callers spell it; reads
+    // ask for the same few paths over and over, so the answer is kept.
+    QString foldedKeyPath(const QString &keyPath);
     bool fail(const char *what);
     bool succeed();
 
@@ -57,6 +61,7 @@ private:
     sqlite3 *m_db = nullptr;
     sqlite3_stmt *m_statements[StatementCount] = {};
     QSet<QString> m_knownKeys; // folded paths known to exist; keys are never deleted
+    QHash<QString, QString> m_foldedPaths;
     QString m_lastError;
     mutable QMutex m_mutex;
 };

@@ -43,11 +43,7 @@ void BM_SettingRead(benchmark::State &state)
         ++i;
     }
 }
-BENCHMARK(BM_SettingRead)->Repetitions(5)->ReportAggregatesOnly(true)->ComputeStatistics("median", [](const std::vector<double> &v) {
-    std::vector<double> s = v;
-    std::sort(s.begin(), s.end());
-    return s[s.size() / 2];
-});
+BENCHMARK(BM_SettingRead)->Repetitions(5)->ReportAggregatesOnly(true);
 
 void BM_SettingDurableSave(benchmark::State &state)
 {
@@ -70,7 +66,7 @@ void BM_Workload_Store(benchmark::State &state)
             benchmark::DoNotOptimize(GetSetting(kApp, QStringLiteral("Workload"), QStringLiteral("k%1").arg(i), QString()));
     }
 }
-BENCHMARK(BM_Workload_Store)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+BENCHMARK(BM_Workload_Store)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_Workload_QSettingsIni(benchmark::State &state)
 {
@@ -86,7 +82,7 @@ void BM_Workload_QSettingsIni(benchmark::State &state)
             benchmark::DoNotOptimize(settings.value(QStringLiteral("Workload/K%1").arg(i)));
     }
 }
-BENCHMARK(BM_Workload_QSettingsIni)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+BENCHMARK(BM_Workload_QSettingsIni)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
 

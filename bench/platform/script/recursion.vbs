@@ -1,0 +1,13 @@
+' A recursive function: fib(24) makes about 75,000 calls.
+Function Fib(n)
+    If n < 2 Then
+        Fib = n
+    Else
+        Fib = Fib(n - 1) + Fib(n - 2)
+    End If
+End Function
+
+Dim started, result
+started = Timer
+result = Fib(24)
+WScript.Echo "recursion", Round((Timer - started) * 1000), result

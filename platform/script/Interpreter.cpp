@@ -1,0 +1,157 @@
+#include "Interpreter.h"
+
+#include "ErrObject.h"
+
+#include <QDateTime>
+
+#include <cstring>
+
+namespace tilvano::script {
+
+namespace {
+// Native stack the script's own calls may use, measured from where the run
+// began; deeper recursion raises "Out of stack space" long before the thread's
+// stack would overflow.
+constexpr std::ptrdiff_t MaximumStackBytes = 3 * 1024 * 1024;
+constexpr int StepsBetweenChecks = 4096;
+
+std::uintptr_t currentStackAddress()
+{
+    return reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
+}
+
+thread_local std::uintptr_t t_stackBase = 0;
+} // namespace
+
+Interpreter::Interpreter(std::shared_ptr<Module> module, std::shared_ptr<RunControl> control, DialogService *dialogs,
+                         std::chrono::milliseconds timeLimit, int maximumDepth)
+    : m_module(std::move(module))
+    , m_control(std::move(control))
+    , m_generation(m_control->generation)
+    , m_dialogs(dialogs)
+    , m_deadline(std::chrono::steady_clock::now() + timeLimit)
+    , m_maximumDepth(maximumDepth)
+    , m_budget(StepsBetweenChecks)
+{
+}
+
+void Interpreter::run(const Block &block)
+{
+    // The outermost run on this thread marks where the stack began; nested
+    // runs (from a handler the script caused) count from the same base.
+    const bool outermost = t_stackBase == 0;
+    if (outermost)
+        t_stackBase = currentStackAddress();
+    struct Reset {
+        bool active;
+        ~Reset() { if (active) t_stackBase = 0; }
+    } reset{outermost};
+    execBlock(block);
+}
+
+Flow Interpreter::execBlock(const Block &block)
+{
+    for (const StmtPtr &statement : block) {
+        m_statement = statement.get();
+        try {
+            const Flow flow = statement->exec(*this);
+            if (flow != Flow::Normal)
+                return flow;
+        } catch (ScriptException &e) {
+            if (e.line == 0) {
+                e.line = statement->line;
+                e.column = statement->column;
+            }
+            if (!m_frame->resumeNext)
+                throw;
+            m_module->err->record(e);
+        }
+    }
+    return Flow::Normal;
+}
+
+void Interpreter::evaluateArguments(const ExprList &expressions, ArgumentList &out)
+{
+    out.reserve(qsizetype(expressions.size()));
+    for (const ExprPtr &e : expressions) {
+        Argument a;
+        a.reference = e->reference(*this, &a.keepAlive);
+        a.value = a.reference ? *a.reference : e->eval(*this);
+        out.append(std::move(a));
+    }
+}
+
+Value Interpreter::callProcedure(const Procedure &procedure, ArgumentList &arguments)
+{
+    const std::size_t count = procedure.parameters.size();
+    if (std::size_t(arguments.size()) != count)
+        raiseError(errc::WrongArgumentCount);
+    if (m_depth >= m_maximumDepth
+        || (t_stackBase && std::ptrdiff_t(t_stackBase - currentStackAddress()) > MaximumStackBytes))
+        raiseError(errc::OutOfStack);
+    tick();
+    Frame frame;
+    frame.procedure = &procedure;
+    frame.locals.resize(std::size_t(procedure.slotCount));
+    frame.parameters.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        Argument &a = arguments[qsizetype(i)];
+        if (procedure.parameters[i].byReference && a.reference) {
+            frame.parameters[i] = a.reference;
+        } else {
+            frame.locals[i] = std::move(a.value);
+            frame.parameters[i] = &frame.locals[i];
+        }
+    }
+    struct Enter {
+        Interpreter &in;
+        Frame *saved;
+        Enter(Interpreter &i, Frame *f) : in(i), saved(i.m_frame) { in.m_frame = f; ++in.m_depth; }
+        ~Enter() { in.m_frame = saved; --in.m_depth; }
+    } enter(*this, &frame);
+    execBlock(procedure.body);
+    return procedure.resultSlot >= 0 ? std::move(frame.locals[std::size_t(procedure.resultSlot)]) : Value();
+}
+
+void Interpreter::checkProgress()
+{
+    m_budget = StepsBetweenChecks;
+    if (m_control->generation != m_generation)
+        throw RunAborted{false};
+    if (std::chrono::steady_clock::now() > m_deadline)
+        throw RunAborted{true, m_statement ? m_statement->line : 0, m_statement ? m_statement->column : 0};
+}
+
+void Interpreter::afterForeignCall()
+{
+    if (m_control->generation != m_generation)
+        throw RunAborted{false};
+    if (auto raised = m_module->err->takeRaised())
+        throw *raised;
+}
+
+double Interpreter::nextRandom(double argument)
+{
+    std::uint32_t &state = m_module->randomState;
+    if (argument < 0) {
+        float f = float(argument);
+        std::uint32_t bits;
+        std::memcpy(&bits, &f, sizeof bits);
+        state = (bits + (bits >> 24)) & 0xFFFFFF;
+    }
+    if (argument != 0)
+        state = (state * 0x43FD43FDu + 0xC39EC3u) & 0xFFFFFF;
+    return double(state) / 16777216.0;
+}
+
+void Interpreter::randomize(double seed)
+{
+    double d = seed;
+    std::uint64_t bits;
+    std::memcpy(&bits, &d, sizeof bits);
+    const std::uint32_t mixed = std::uint32_t(bits >> 32) ^ std::uint32_t(bits);
+    std::uint32_t &state = m_module->randomState;
+    state = (state & 0xFF) | ((((mixed >> 16) ^ mixed) & 0xFFFF) << 8);
+}
+
+} // namespace tilvano::script

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "Ast.h"
+#include "ScriptError.h"
+
+#include <QVarLengthArray>
+
+#include <chrono>
+#include <memory>
+
+namespace tilvano {
+class DialogService;
+}
+
+namespace tilvano::script {
+
+// Shared between an engine and its runs, so that a run notices when the engine
+// was reset or destroyed underneath it (by a handler the script itself caused).
+struct RunControl {
+    quint64 generation = 0;
+    bool engineAlive = true;
+};
+
+// Thrown past every On Error Resume Next: the run must end now.
+struct RunAborted {
+    bool timedOut = false;
+    int line = 0;
+    int column = 0;
+};
+
+using ArgumentList = QVarLengthArray<Argument, 6>;
+
+// Executes bound code. One interpreter per ExecuteStatement; it shares the
+// module (variables, procedures, objects) with the engine.
+class Interpreter {
+public:
+    struct Frame {
+        std::vector<Value> locals;
+        std::vector<Value *> parameters;
+        const Procedure *procedure = nullptr;
+        bool resumeNext = false;
+    };
+
+    Interpreter(std::shared_ptr<Module> module, std::shared_ptr<RunControl> control,
+                DialogService *dialogs, std::chrono::milliseconds timeLimit, int maximumDepth);
+
+    // Runs top-level code; errors propagate as ScriptException / RunAborted.
+    void run(const Block &block);
+
+    Flow execBlock(const Block &block);
+    Value callProcedure(const Procedure &procedure, ArgumentList &arguments);
+    void evaluateArguments(const ExprList &expressions, ArgumentList &out);
+
+    Module &module() { return *m_module; }
+    Frame &frame() { return *m_frame; }
+    DialogService *dialogs() const { return m_dialogs; }
+
+    // Cheap progress check for loops and calls: every few thousand steps it
+    // looks at the clock and whether the engine was reset.
+    void tick()
+    {
+        if (--m_budget <= 0)
+            checkProgress();
+    }
+    void checkProgress();
+    // After control came back from outside code (an object's method, a dialog):
+    // that code may have reset the engine or raised through Err.Raise.
+    void afterForeignCall();
+
+    double nextRandom(double argument);
+    void randomize(double seed);
+
+private:
+    std::shared_ptr<Module> m_module;
+    std::shared_ptr<RunControl> m_control;
+    quint64 m_generation;
+    DialogService *m_dialogs;
+    std::chrono::steady_clock::time_point m_deadline;
+    int m_maximumDepth;
+    int m_depth = 0;
+    int m_budget = 0;
+    const Stmt *m_statement = nullptr; // the statement running, for the time-out's position
+    Frame m_topFrame;
+    Frame *m_frame = &m_topFrame;
+};
+
+} // namespace tilvano::script

@@ -7,7 +7,6 @@
 #include "platform/mail/MaildirMailApplication.h"
 #include "platform/mail/MimeMessageReader.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -112,12 +111,3 @@ void BM_DecodeMessage(benchmark::State &state)
 BENCHMARK(BM_DecodeMessage)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

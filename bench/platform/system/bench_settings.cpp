@@ -5,7 +5,6 @@
 #include "common/SettingsStore.h"
 #include "platform/system/SystemServices.h"
 
-#include <QCoreApplication>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -85,12 +84,3 @@ void BM_Workload_QSettingsIni(benchmark::State &state)
 BENCHMARK(BM_Workload_QSettingsIni)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -1,0 +1,17 @@
+// The main() of benchmarks that need a Qt application object (event loop,
+// file watchers, sockets) around Google Benchmark's runner.
+
+#include <QCoreApplication>
+
+#include <benchmark/benchmark.h>
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

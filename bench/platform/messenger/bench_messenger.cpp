@@ -70,12 +70,3 @@ void BM_MessageToOnTextReceived(benchmark::State &state)
 BENCHMARK(BM_MessageToOnTextReceived)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(200);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

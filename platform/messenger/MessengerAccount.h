@@ -1,0 +1,31 @@
+#pragma once
+
+#include "common/ErrorInfo.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace tilvano::messenger {
+
+// The account the messenger logs on with, kept in the settings section
+// "Messenger". The password lives only there: the store is private to the
+// user (mode 0600) and nothing else ever writes it down.
+struct MessengerAccount {
+    QString jid;
+    QString password;
+    QString server;      // host to connect to; empty means the address's domain
+    quint16 port = 5222;
+    bool requireTls = true;
+
+    QString bareJid() const;
+    QString domain() const;
+    QString host() const { return server.isEmpty() ? domain() : server; }
+
+    // Reads the stored account. Without a usable one, fills error (number,
+    // German description, source) and gives nullopt.
+    static std::optional<MessengerAccount> load(ErrorInfo &error);
+    void save() const;
+};
+
+} // namespace tilvano::messenger

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace tilvano::test {
+
+// A Prosody server of its own on loopback for one test program: config, data,
+// pid file and log in a temporary folder, a free port, plain log-in allowed
+// (loopback only), and a shared group so the accounts see each other's
+// presence. Stopped when the object goes, and by the kernel should the test
+// program die first.
+class ProsodyServer {
+public:
+    ProsodyServer();
+    ~ProsodyServer();
+    ProsodyServer(const ProsodyServer &) = delete;
+    ProsodyServer &operator=(const ProsodyServer &) = delete;
+
+    static bool isInstalled();
+
+    // Writes the config with the contacts' roster names (bare JID, name).
+    bool prepare(const QList<QPair<QString, QString>> &groupMembers);
+    bool registerAccount(const QString &user, const QString &password);
+    // Starts the server and waits until it accepts connections.
+    bool start(int timeoutMs = 20000);
+    void stop();
+    bool isRunning() const;
+
+    quint16 port() const { return m_port; }
+    QString domain() const { return QStringLiteral("localhost"); }
+    QString log() const;
+    QString lastError() const { return m_error; }
+
+private:
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+    QTemporaryDir m_dir;
+    quint16 m_port = 0;
+    std::unique_ptr<QProcess> m_process;
+    QString m_error;
+};
+
+} // namespace tilvano::test

@@ -1,0 +1,270 @@
+// The offline parts of the messenger: reading stanzas, the contact list, the
+// stored account.
+#include "support/IsolatedHome.h"
+
+#include "common/SettingsStore.h"
+#include "platform/messenger/ContactList.h"
+#include "platform/messenger/Messenger.h"
+#include "platform/messenger/MessengerAccount.h"
+#include "platform/messenger/StanzaReader.h"
+#include "platform/messenger/XmppMessenger.h"
+
+#include <QTest>
+
+#include <strophe.h>
+
+using namespace tilvano;
+using namespace tilvano::messenger;
+
+class TestMessengerParts : public QObject {
+    Q_OBJECT
+
+private slots:
+    void presenceGivesStateNumbers_data();
+    void presenceGivesStateNumbers();
+    void fileOffersOfEveryKind();
+    void invitationsDirectAndMediated();
+    void libraryStanzasCopyDeeplyButBounded();
+    void contactStateFollowsBestResource();
+    void friendlyNamePrefersRosterThenNickname();
+    void missingOrBrokenAccountCannotCreateMessenger();
+    void storedAccountIsReadWithDefaults();
+};
+
+void TestMessengerParts::presenceGivesStateNumbers_data()
+{
+    QTest::addColumn<QString>("xml");
+    QTest::addColumn<int>("state");
+    QTest::newRow("available") << "<presence/>" << UserState::Online;
+    QTest::newRow("chat") << "<presence><show>chat</show></presence>" << UserState::Online;
+    QTest::newRow("unavailable") << "<presence type='unavailable'><show>dnd</show></presence>" << UserState::Offline;
+    QTest::newRow("dnd") << "<presence><show>dnd</show></presence>" << UserState::Busy;
+    QTest::newRow("away") << "<presence><show>away</show><status>Einkaufen</status></presence>" << UserState::Away;
+    QTest::newRow("xa") << "<presence><show>xa</show></presence>" << UserState::OutToLunch;
+    QTest::newRow("brb words") << "<presence><show>away</show><status>Bin gleich zurück</status></presence>" << UserState::BeRightBack;
+    QTest::newRow("BRB") << "<presence><status>BRB!</status></presence>" << UserState::BeRightBack;
+    QTest::newRow("brb inside a word") << "<presence><show>away</show><status>abrbx</status></presence>" << UserState::Away;
+    QTest::newRow("phone") << "<presence><show>dnd</show><status>On the phone</status></presence>" << UserState::OnThePhone;
+    QTest::newRow("Telefon") << "<presence><show>away</show><status>am Telefon</status></presence>" << UserState::OnThePhone;
+    QTest::newRow("unavailable saying brb") << "<presence type='unavailable'><status>brb</status></presence>" << UserState::Offline;
+    QTest::newRow("subscription request") << "<presence type='subscribe'/>" << UserState::Unknown;
+    QTest::newRow("error") << "<presence type='error'/>" << UserState::Unknown;
+    QTest::newRow("unknown show") << "<presence><show>dancing</show></presence>" << UserState::Online;
+}
+
+void TestMessengerParts::presenceGivesStateNumbers()
+{
+    QFETCH(QString, xml);
+    QFETCH(int, state);
+    QCOMPARE(contactStateOf(XmlNode::fromXml(xml.toUtf8())), state);
+}
+
+void TestMessengerParts::fileOffersOfEveryKind()
+{
+    auto offer = [](const char *xml) { return fileOfferIn(XmlNode::fromXml(xml)); };
+
+    auto si = offer("<iq type='set'><si xmlns='http://jabber.org/protocol/si'><file "
+                    "xmlns='http://jabber.org/protocol/si/profile/file-transfer' name='a b.txt' size='77'/></si></iq>");
+    QVERIFY(si);
+    QCOMPARE(si->fileName, QStringLiteral("a b.txt"));
+    QCOMPARE(si->size, 77);
+
+    // An older Jingle version, with the file inside an <offer>, and a size
+    // that is no number.
+    auto jingle = offer("<iq type='set'><jingle xmlns='urn:xmpp:jingle:1' action='session-initiate'><content>"
+                        "<description xmlns='urn:xmpp:jingle:apps:file-transfer:3'><offer><file><name>x.zip</name>"
+                        "<size>viel</size></file></offer></description></content></jingle></iq>");
+    QVERIFY(jingle);
+    QCOMPARE(jingle->fileName, QStringLiteral("x.zip"));
+    QCOMPARE(jingle->size, 0);
+
+    // Other Jingle actions and results are no offers.
+    QVERIFY(!offer("<iq type='set'><jingle xmlns='urn:xmpp:jingle:1' action='session-terminate'><content>"
+                   "<description xmlns='urn:xmpp:jingle:apps:file-transfer:5'><file><name>x</name></file>"
+                   "</description></content></jingle></iq>"));
+    QVERIFY(!offer("<iq type='result'><si xmlns='http://jabber.org/protocol/si'><file "
+                   "xmlns='http://jabber.org/protocol/si/profile/file-transfer' name='r'/></si></iq>"));
+
+    auto oobIq = offer("<iq type='set'><query xmlns='jabber:iq:oob'><url>http://h/p/%C3%BCber.pdf?x=1</url></query></iq>");
+    QVERIFY(oobIq);
+    QCOMPARE(oobIq->fileName, QStringLiteral("über.pdf"));
+    auto oobBare = offer("<message><x xmlns='jabber:x:oob'><url>https://host.example</url></x></message>");
+    QVERIFY(oobBare);
+    QCOMPARE(oobBare->fileName, QStringLiteral("https://host.example"));
+    QVERIFY(!offer("<message><x xmlns='jabber:x:oob'><url></url></x></message>"));
+    QVERIFY(!offer("<message><body>https://x/y.txt</body></message>"));
+}
+
+void TestMessengerParts::invitationsDirectAndMediated()
+{
+    auto direct = roomInvitationIn(XmlNode::fromXml(
+        "<message from='Bob@Localhost/pc'><x xmlns='jabber:x:conference' jid='Raum@conf.example' reason='Komm'/></message>"));
+    QVERIFY(direct);
+    QCOMPARE(direct->room, QStringLiteral("raum@conf.example"));
+    QCOMPARE(direct->inviter, QStringLiteral("bob@localhost"));
+    QCOMPARE(direct->reason, QStringLiteral("Komm"));
+
+    auto mediated = roomInvitationIn(XmlNode::fromXml(
+        "<message from='raum@conf.example'><x xmlns='http://jabber.org/protocol/muc#user'>"
+        "<invite from='carol@example.org/x'><reason>Treffen</reason></invite></x></message>"));
+    QVERIFY(mediated);
+    QCOMPARE(mediated->room, QStringLiteral("raum@conf.example"));
+    QCOMPARE(mediated->inviter, QStringLiteral("carol@example.org"));
+    QCOMPARE(mediated->reason, QStringLiteral("Treffen"));
+
+    // A room that adds the direct form for older clients: the relayed form
+    // counts, and an inviter known only by seat keeps their nick.
+    auto both = roomInvitationIn(XmlNode::fromXml(
+        "<message from='raum@conf.example'><x xmlns='http://jabber.org/protocol/muc#user'>"
+        "<invite from='raum@conf.example/Bob'/></x><x xmlns='jabber:x:conference' jid='raum@conf.example'/></message>"));
+    QVERIFY(both);
+    QCOMPARE(both->room, QStringLiteral("raum@conf.example"));
+    QVERIFY(both->inviter.isEmpty());
+    QCOMPARE(both->inviterNick, QStringLiteral("Bob"));
+
+    QVERIFY(!roomInvitationIn(XmlNode::fromXml("<message type='error' from='r@c'><x xmlns='jabber:x:conference' jid='r@c'/></message>")));
+    QVERIFY(!roomInvitationIn(XmlNode::fromXml("<message from='r@c'><x xmlns='jabber:x:conference'/></message>")));
+    QVERIFY(!roomInvitationIn(XmlNode::fromXml("<message from='r@c'><x xmlns='http://jabber.org/protocol/muc#user'><status code='100'/></x></message>")));
+}
+
+void TestMessengerParts::libraryStanzasCopyDeeplyButBounded()
+{
+    xmpp_initialize();
+    xmpp_ctx_t *ctx = xmpp_ctx_new(nullptr, nullptr);
+    xmpp_stanza_t *stanza = xmpp_stanza_new_from_string(
+        ctx, "<message from='a@b/c' type='chat'><body>Grüße &amp; &lt;mehr&gt;</body>"
+             "<x xmlns='jabber:x:oob'><url>u</url></x></message>");
+    QVERIFY(stanza);
+    const XmlNode node = XmlNode::fromStanza(stanza);
+    xmpp_stanza_release(stanza);
+    QCOMPARE(node.name, QStringLiteral("message"));
+    QCOMPARE(node.attribute(QStringLiteral("from")), QStringLiteral("a@b/c"));
+    QCOMPARE(node.childText(QStringLiteral("body")), QStringLiteral("Grüße & <mehr>"));
+    // Children without a namespace of their own are in their parent's.
+    QCOMPARE(node.child(QStringLiteral("x"), QStringLiteral("jabber:x:oob")).child(QStringLiteral("url")).namespaceUri,
+             QStringLiteral("jabber:x:oob"));
+
+    QByteArray deep;
+    for (int i = 0; i < 5000; ++i)
+        deep += "<a>";
+    for (int i = 0; i < 5000; ++i)
+        deep += "</a>";
+    xmpp_stanza_t *nested = xmpp_stanza_new_from_string(ctx, deep.constData());
+    if (nested) {
+        int depth = 0;
+        const XmlNode copy = XmlNode::fromStanza(nested);
+        for (const XmlNode *n = &copy; !n->children.isEmpty(); n = &n->children.first())
+            ++depth;
+        QVERIFY(depth <= 32);
+        xmpp_stanza_release(nested);
+    }
+    xmpp_ctx_free(ctx);
+
+    QVERIFY(XmlNode::fromXml(deep).children.size() == 1);
+    QVERIFY(XmlNode::fromXml("<message><body>abgeschnitten").isNull());
+    QVERIFY(XmlNode::fromXml("kein xml").isNull());
+}
+
+void TestMessengerParts::contactStateFollowsBestResource()
+{
+    ContactList contacts;
+    auto change = contacts.applyPresence(QStringLiteral("bob@x/pc"), UserState::Online, 5);
+    QCOMPARE(change.previousState, UserState::Offline);
+    QCOMPARE(change.newState, UserState::Online);
+
+    // A lower-priority phone going away does not make Bob away.
+    change = contacts.applyPresence(QStringLiteral("bob@x/phone"), UserState::Away, 0);
+    QVERIFY(!change.changed());
+    QCOMPARE(contacts.state(QStringLiteral("BOB@x")), UserState::Online);
+
+    // The PC leaving leaves the phone's state.
+    change = contacts.applyPresence(QStringLiteral("bob@x/pc"), UserState::Offline, 0);
+    QCOMPARE(change.previousState, UserState::Online);
+    QCOMPARE(change.newState, UserState::Away);
+
+    // "Unavailable" from the bare address ends every resource.
+    change = contacts.applyPresence(QStringLiteral("bob@x"), UserState::Offline, 0);
+    QCOMPARE(change.newState, UserState::Offline);
+
+    contacts.applyPresence(QStringLiteral("bob@x/pc"), UserState::Busy, 0);
+    contacts.forgetPresences();
+    QCOMPARE(contacts.user(QStringLiteral("bob@x")).state, UserState::Offline);
+}
+
+void TestMessengerParts::friendlyNamePrefersRosterThenNickname()
+{
+    ContactList contacts;
+    QCOMPARE(contacts.friendlyName(QStringLiteral("Carol@Example.org/x")), QStringLiteral("carol@example.org"));
+    QVERIFY(!contacts.hasName(QStringLiteral("carol@example.org")));
+    contacts.setNickname(QStringLiteral("carol@example.org"), QStringLiteral(" Caro "));
+    QCOMPARE(contacts.friendlyName(QStringLiteral("carol@example.org")), QStringLiteral("Caro"));
+    contacts.setRosterName(QStringLiteral("carol@example.org"), QStringLiteral("Carola \"C\" M."));
+    QCOMPARE(contacts.user(QStringLiteral("carol@example.org/y")).friendlyName, QStringLiteral("Carola \"C\" M."));
+    QCOMPARE(contacts.user(QStringLiteral("carol@example.org/y")).emailAddress, QStringLiteral("carol@example.org"));
+    contacts.setRosterName(QStringLiteral("carol@example.org"), QString());
+    QCOMPARE(contacts.friendlyName(QStringLiteral("carol@example.org")), QStringLiteral("Caro"));
+}
+
+void TestMessengerParts::missingOrBrokenAccountCannotCreateMessenger()
+{
+    test::IsolatedHome home;
+    auto store = [](const char *key, const QString &value) {
+        SaveSetting(settingsApplication(), QStringLiteral("Messenger"), QString::fromLatin1(key), value);
+    };
+    ErrorInfo error;
+    QVERIFY(!XmppMessenger::create(error));
+    QCOMPARE(error.number, 429);
+    QCOMPARE(error.source, QStringLiteral("Messenger"));
+    QVERIFY(error.description.contains(QStringLiteral("kein Messenger-Konto")));
+
+    store("Jid", QStringLiteral("alice@example.org"));
+    error.clear();
+    QVERIFY(!XmppMessenger::create(error));   // no password
+    QCOMPARE(error.number, 429);
+
+    store("Password", QStringLiteral("pw"));
+    for (const QString &jid : {QStringLiteral("example.org"), QStringLiteral("@example.org"), QStringLiteral("a@"),
+                               QStringLiteral("a@b@c"), QStringLiteral("a b@c")}) {
+        store("Jid", jid);
+        error.clear();
+        QVERIFY2(!XmppMessenger::create(error), qPrintable(jid));
+        QVERIFY(error.description.contains(QStringLiteral("ungültig")));
+    }
+    store("Jid", QStringLiteral("alice@example.org"));
+    for (const QString &port : {QStringLiteral("0"), QStringLiteral("70000"), QStringLiteral("fünf")}) {
+        store("Port", port);
+        error.clear();
+        QVERIFY2(!XmppMessenger::create(error), qPrintable(port));
+        QVERIFY(error.description.contains(port));
+    }
+}
+
+void TestMessengerParts::storedAccountIsReadWithDefaults()
+{
+    test::IsolatedHome home;
+    SaveSetting(settingsApplication(), QStringLiteral("messenger"), QStringLiteral("jid"), QStringLiteral(" alice@example.org/Arbeit "));
+    SaveSetting(settingsApplication(), QStringLiteral("Messenger"), QStringLiteral("Password"), QStringLiteral("geheim"));
+    ErrorInfo error;
+    auto account = MessengerAccount::load(error);
+    QVERIFY(account);
+    QVERIFY(!error.isError());
+    QCOMPARE(account->bareJid(), QStringLiteral("alice@example.org"));
+    QCOMPARE(account->host(), QStringLiteral("example.org"));
+    QCOMPARE(account->port, 5222);
+    QVERIFY(account->requireTls);
+
+    // A value that reads as no boolean must not switch encryption off.
+    SaveSetting(settingsApplication(), QStringLiteral("Messenger"), QStringLiteral("RequireTls"), QStringLiteral("vielleicht"));
+    SaveSetting(settingsApplication(), QStringLiteral("Messenger"), QStringLiteral("Server"), QStringLiteral("xmpp.example.org"));
+    SaveSetting(settingsApplication(), QStringLiteral("Messenger"), QStringLiteral("Port"), QStringLiteral("5223"));
+    account = MessengerAccount::load(error);
+    QVERIFY(account);
+    QVERIFY(account->requireTls);
+    QCOMPARE(account->host(), QStringLiteral("xmpp.example.org"));
+    QCOMPARE(account->port, 5223);
+    SaveSetting(settingsApplication(), QStringLiteral("Messenger"), QStringLiteral("RequireTls"), QStringLiteral("False"));
+    QVERIFY(!MessengerAccount::load(error)->requireTls);
+}
+
+QTEST_GUILESS_MAIN(TestMessengerParts)
+#include "tst_messengerparts.moc"

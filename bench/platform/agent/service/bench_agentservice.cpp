@@ -16,7 +16,9 @@ std::unique_ptr<AgentService> makeService()
     AgentServiceOptions options;
     options.clockMode = AgentClock::Mode::Manual;
     options.randomSeed = 1;
-    options.settings.speechOutput = false;
+    AgentSettings settings;
+    settings.speechOutput = false;
+    options.settings = settings;
     return std::make_unique<AgentService>(nullptr, options);
 }
 

@@ -1,0 +1,192 @@
+#include "AgentService.h"
+
+#include "AgentSettingsStore.h"
+#include "CharacterSession.h"
+#include "PropertySheet.h"
+
+#include "platform/agent/AcsReader.h"
+#include "platform/speech/SpeechSynthesizer.h"
+#include "platform/system/SystemServices.h"
+#include "platform/system/WindowsDirectory.h"
+
+#include <QFileInfo>
+#include <QWidget>
+
+namespace tilvano::agent {
+
+namespace {
+ErrorInfo failure(qint32 number, const QString &description)
+{
+    return ErrorInfo{number, QStringLiteral("AgentControl"), description, 0};
+}
+
+QString pointText(int value) { return QString::number(value); }
+} // namespace
+
+AgentService::AgentService(QWidget *host, AgentServiceOptions options)
+    : m_host(host)
+    , m_clock(options.clockMode)
+    , m_random(options.randomSeed ? RandomSource(*options.randomSeed) : RandomSource())
+    , m_idle(options.idle)
+    , m_settings(options.settings.value_or(AgentSettings{}))
+    , m_keepSettings(!options.settings)
+{
+    if (m_keepSettings)
+        m_settings = AgentSettingsStore(SystemServices::registry()).load();
+    qRegisterMetaType<tilvano::AgentUserInput>();
+}
+
+AgentService::~AgentService()
+{
+    // Characters go before the synthesizer and the clock they use.
+    const QList<CharacterSession *> sessions = m_sessions.values();
+    m_sessions.clear();
+    qDeleteAll(sessions);
+    delete m_propertySheet;
+}
+
+ErrorInfo AgentService::load(const QString &characterId, const QString &file)
+{
+    m_trace.record(QStringLiteral("Load"), characterId, {file});
+    if (characterId.isEmpty())
+        return failure(qint32(0x80070057u), QStringLiteral("A character needs an identifier."));
+    if (m_sessions.contains(keyOf(characterId)))
+        return failure(AgentErrorAlreadyLoaded, QStringLiteral("The identifier \"%1\" is already in use.").arg(characterId));
+    // A bare file name means a character of the character folder.
+    const QString path = file.contains(QLatin1Char('/')) ? file : WindowsDirectory::characterFolder() + file;
+    if (file.isEmpty() || !QFileInfo(path).isFile())
+        return failure(AgentErrorFileNotFound, QStringLiteral("The character file \"%1\" was not found.").arg(path));
+    acs::AcsError error;
+    std::optional<acs::AcsReader> reader = acs::AcsReader::open(path, &error);
+    if (!reader)
+        return failure(qint32(error.number()), error.message);
+    m_sessions.insert(keyOf(characterId), new CharacterSession(characterId, std::move(*reader), *this));
+    return {};
+}
+
+ErrorInfo AgentService::unload(const QString &characterId)
+{
+    m_trace.record(QStringLiteral("Unload"), characterId);
+    delete m_sessions.take(keyOf(characterId));
+    return {};
+}
+
+AgentCharacter *AgentService::character(const QString &characterId) { return session(characterId); }
+
+CharacterSession *AgentService::session(const QString &characterId) { return m_sessions.value(keyOf(characterId)); }
+
+PropertySheet *AgentService::propertySheet()
+{
+    if (!m_propertySheet) {
+        m_propertySheet = new PropertySheet(m_host);
+        m_propertySheet->setSettings(m_settings);
+        connect(m_propertySheet, &PropertySheet::settingsChanged, this, &AgentService::setSettings);
+    }
+    return m_propertySheet;
+}
+
+bool AgentService::isPropertySheetVisible() const { return m_propertySheet && m_propertySheet->isVisible(); }
+
+void AgentService::setPropertySheetVisible(bool visible)
+{
+    m_trace.record(QStringLiteral("PropertySheet.Visible"), QString(), {visible ? QStringLiteral("True") : QStringLiteral("False")});
+    if (!visible) {
+        if (m_propertySheet)
+            m_propertySheet->hide();
+        return;
+    }
+    PropertySheet *sheet = propertySheet();
+    sheet->setSettings(m_settings);
+    sheet->show();
+    sheet->raise();
+}
+
+qint16 AgentService::propertySheetLeft() const { return m_propertySheet ? qint16(m_propertySheet->x()) : 0; }
+
+qint16 AgentService::propertySheetTop() const { return m_propertySheet ? qint16(m_propertySheet->y()) : 0; }
+
+void AgentService::setSettings(const AgentSettings &settings)
+{
+    if (settings == m_settings)
+        return;
+    m_settings = settings;
+    if (m_keepSettings)
+        AgentSettingsStore(SystemServices::registry()).save(settings);
+    for (CharacterSession *session : std::as_const(m_sessions))
+        session->settingsChanged();
+    m_trace.record(QStringLiteral("AgentPropertyChange"), QString());
+    emit propertiesChanged();
+}
+
+speech::SpeechSynthesizer &AgentService::synthesizer()
+{
+    if (!m_synthesizer)
+        m_synthesizer = std::make_unique<speech::SpeechSynthesizer>();
+    return *m_synthesizer;
+}
+
+void AgentService::reportShown(const QString &id, qint16 cause)
+{
+    m_trace.record(QStringLiteral("Show"), id, {QString::number(cause)});
+    emit shown(id, cause);
+}
+
+void AgentService::reportHidden(const QString &id, qint16 cause)
+{
+    m_trace.record(QStringLiteral("Hide"), id, {QString::number(cause)});
+    emit hidden(id, cause);
+}
+
+void AgentService::reportMoved(const QString &id, QPoint position, qint16 cause)
+{
+    m_trace.record(QStringLiteral("Move"), id, {pointText(position.x()), pointText(position.y()), QString::number(cause)});
+    emit moved(id, qint16(position.x()), qint16(position.y()), cause);
+}
+
+void AgentService::reportClicked(const QString &id, qint16 button, qint16 shift, QPoint position)
+{
+    m_trace.record(QStringLiteral("Click"), id,
+                   {QString::number(button), QString::number(shift), pointText(position.x()), pointText(position.y())});
+    emit clicked(id, button, shift, qint16(position.x()), qint16(position.y()));
+}
+
+void AgentService::reportDoubleClicked(const QString &id, qint16 button, qint16 shift, QPoint position)
+{
+    m_trace.record(QStringLiteral("DblClick"), id,
+                   {QString::number(button), QString::number(shift), pointText(position.x()), pointText(position.y())});
+    emit doubleClicked(id, button, shift, qint16(position.x()), qint16(position.y()));
+}
+
+void AgentService::reportBalloonShown(const QString &id)
+{
+    m_trace.record(QStringLiteral("BalloonShow"), id);
+    emit balloonShown(id);
+}
+
+void AgentService::reportBalloonHidden(const QString &id)
+{
+    m_trace.record(QStringLiteral("BalloonHide"), id);
+    emit balloonHidden(id);
+}
+
+void AgentService::reportIdleStarted(const QString &id)
+{
+    m_trace.record(QStringLiteral("IdleStart"), id);
+    emit idleStarted(id);
+}
+
+void AgentService::reportCommand(const AgentUserInput &input)
+{
+    m_trace.record(QStringLiteral("Command"), input.characterId,
+                   {input.name, QString::number(input.confidence), input.alt1Name, QString::number(input.alt1Confidence)});
+    emit commandChosen(input);
+}
+
+void installAgentService()
+{
+    setAgentControlFactory([](QWidget *host) -> std::unique_ptr<AgentControl> {
+        return std::make_unique<AgentService>(host);
+    });
+}
+
+} // namespace tilvano::agent

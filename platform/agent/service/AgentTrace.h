@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace tilvano::agent {
+
+// A diagnostic record of what the service was asked and what it reported: one line per
+// request and per event, tab-separated (name, character id, arguments). Written only when
+// TILVANO_AGENT_TRACE names a file; lines are appended, so several runs can share one file.
+class AgentTrace
+{
+public:
+    // Reads TILVANO_AGENT_TRACE.
+    AgentTrace();
+    explicit AgentTrace(const QString &path) : m_path(path) {}
+
+    bool isEnabled() const { return !m_path.isEmpty(); }
+    void record(const QString &name, const QString &characterId, const QStringList &arguments = {}) const;
+
+private:
+    QString m_path;
+};
+
+} // namespace tilvano::agent

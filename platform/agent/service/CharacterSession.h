@@ -1,0 +1,186 @@
+#pragma once
+
+#include "AgentCommandList.h"
+#include "AgentRequest.h"
+#include "AgentSettings.h"
+#include "AnimationPlayer.h"
+#include "CommandMenu.h"
+#include "RequestQueue.h"
+#include "Sentence.h"
+
+#include "common/AgentInterface.h"
+#include "platform/agent/AcsFrameRenderer.h"
+#include "platform/agent/AcsReader.h"
+
+#include <QPointer>
+
+#include <optional>
+
+namespace tilvano::sound {
+class AudioPlayer;
+}
+namespace tilvano::speech {
+struct SpokenText;
+}
+
+namespace tilvano::agent {
+
+class AgentService;
+class Balloon;
+class CharacterWindow;
+
+// One loaded character: its requests, its animation player, its window and balloon, its
+// voice and its command menu. Requests run one after another; when none is left and the
+// character is visible it starts idling after a while.
+class CharacterSession : public AgentCharacter
+{
+    Q_OBJECT
+    Q_PROPERTY(QString name READ name)
+    Q_PROPERTY(QString guid READ guid)
+    Q_PROPERTY(QString version READ version)
+    Q_PROPERTY(QString extraData READ extraData)
+    Q_PROPERTY(bool soundEffectsOn READ soundEffectsOn)
+    Q_PROPERTY(bool hasOtherClients READ hasOtherClients)
+    Q_PROPERTY(QString srModeId READ srModeId)
+    Q_PROPERTY(int originalWidth READ originalWidth)
+    Q_PROPERTY(int originalHeight READ originalHeight)
+
+public:
+    CharacterSession(const QString &id, acs::AcsReader reader, AgentService &service);
+    ~CharacterSession() override;
+
+    ErrorInfo show(bool fast) override;
+    ErrorInfo hide(bool fast) override;
+    ErrorInfo speak(const QString &text, const QString &soundFile) override;
+    ErrorInfo think(const QString &text) override;
+    ErrorInfo play(const QString &animation) override;
+    ErrorInfo moveTo(qint16 x, qint16 y, std::optional<qint32> speed) override;
+    ErrorInfo gestureAt(qint16 x, qint16 y) override;
+    ErrorInfo stop() override;
+    ErrorInfo stopAll() override;
+
+    bool isVisible() const override { return m_visible; }
+    qint16 left() const override { return qint16(m_position.x()); }
+    void setLeft(qint16 left) override;
+    qint16 top() const override { return qint16(m_position.y()); }
+    void setTop(qint16 top) override;
+    qint16 width() const override { return qint16(m_size.width()); }
+    void setWidth(qint16 width) override;
+    qint16 height() const override { return qint16(m_size.height()); }
+    void setHeight(qint16 height) override;
+
+    qint32 speed() const override;
+    qint32 pitch() const override;
+    qint32 languageId() const override { return m_languageId; }
+    ErrorInfo setLanguageId(qint32 languageId) override;
+    QString ttsModeId() const override { return m_ttsModeId; }
+    ErrorInfo setTtsModeId(const QString &modeId) override;
+    QString description() const override;
+    QStringList animationNames() const override;
+    bool idleOn() const override { return m_idleOn; }
+    void setIdleOn(bool on) override;
+
+    AgentCommands &commands() override { return m_commands; }
+
+    // What the file tells beyond the common surface.
+    const QString &id() const { return m_id; }
+    QString name() const;
+    QString guid() const;
+    QString version() const;
+    QString extraData() const;
+    bool soundEffectsOn() const;
+    bool hasOtherClients() const { return false; }
+    QString srModeId() const { return {}; } // no speech recognition here
+    int originalWidth() const { return m_reader.info().width; }
+    int originalHeight() const { return m_reader.info().height; }
+
+    // The pop-up menu's lines, and picking one of them as the user would.
+    QList<CommandMenuEntry> menuEntries() const;
+    void chooseMenuEntry(const QString &name);
+
+    // For the service and for tests.
+    const AgentCommandList &commandList() const { return m_commands; }
+    AnimationPlayer &player() { return m_player; }
+    CharacterWindow *window() const { return m_window; }
+    Balloon *balloon() const { return m_balloon; }
+    bool isBusy() const { return m_current.has_value(); }
+    qsizetype waitingRequests() const { return m_queue.size(); }
+    int idleLevel() const { return m_idleLevel; }
+    std::optional<acs::MouthType> mouth() const { return m_mouth; }
+    const acs::AcsReader &reader() const { return m_reader; }
+    void settingsChanged();
+
+private:
+    ErrorInfo enqueue(const AgentRequest &request, const QString &traceName, const QStringList &arguments);
+    void startNext();
+    void run(const AgentRequest &request);
+    void finishCurrent(quint64 token);
+    std::function<void()> guarded(quint64 token, std::function<void()> step);
+    void abortActivity();
+
+    void runShow(const AgentRequest &request, quint64 token);
+    void runHide(const AgentRequest &request, quint64 token);
+    void runSpeak(const AgentRequest &request, quint64 token, bool thought);
+    void beginSentence(const AgentRequest &request, quint64 token, bool thought);
+    void runSentence(const Sentence &sentence, quint64 token, bool thought);
+    void sentenceStep(quint64 token);
+    void sentenceSpoken(int synthesisId, const speech::SpokenText &spoken);
+    void runMove(const AgentRequest &request, quint64 token);
+    void walkStep(QPoint from, QPoint to, qint64 startMs, qint64 durationMs, quint64 token);
+    void runGesture(const AgentRequest &request, quint64 token);
+
+    void scheduleIdle();
+    void enterIdle(int level, quint64 token);
+    void playIdle(quint64 token);
+
+    QString stateAnimation(const QString &state);
+    void showRestPose();
+    void redraw();
+    void playSound(int soundIndex);
+    void hideBalloon();
+    void setPosition(QPoint topLeft);
+    void applyGeometry();
+    QFont balloonFont() const;
+    bool voiceActive() const;
+    int wordsPerMinute() const;
+
+    QString m_id;
+    acs::AcsReader m_reader;
+    AgentService &m_service;
+    acs::AcsFrameRenderer m_renderer;
+    AnimationPlayer m_player;
+    AgentCommandList m_commands;
+    RequestQueue m_queue;
+    std::optional<AgentRequest> m_current;
+    quint64 m_token = 0;          // bumped whenever the current activity changes
+
+    CharacterWindow *m_window = nullptr;
+    Balloon *m_balloon = nullptr;
+    sound::AudioPlayer *m_voiceAudio = nullptr;
+    sound::AudioPlayer *m_effectsAudio = nullptr;
+
+    bool m_visible = false;
+    QPoint m_position;
+    QSize m_size;
+    bool m_idleOn = true;
+    int m_idleLevel = 0;
+    qint64 m_idleLevelSince = 0;
+    std::optional<acs::MouthType> m_mouth;
+    struct SentenceRun {
+        Sentence sentence;
+        qint64 startMs = 0;
+        qsizetype nextWord = 0;
+        qsizetype nextMouth = 0;
+        bool revealWords = false;
+        bool moveMouth = false;
+    };
+    std::optional<SentenceRun> m_sentence; // what is being said right now
+    qint32 m_languageId = 0;
+    QString m_ttsModeId;
+    int m_synthesisId = 0;
+    quint64 m_synthesisToken = 0;
+    bool m_synthesisThought = false;
+    QString m_synthesisText;
+};
+
+} // namespace tilvano::agent

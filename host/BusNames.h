@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+namespace tilvano::host {
+
+// Where the host's character can be reached on the session bus. The host and
+// kibo must agree on these, so they live in one place.
+inline QString busServiceName() { return QStringLiteral("org.lorvat.Tilvano"); }
+inline QString busObjectPath() { return QStringLiteral("/Kibo"); }
+inline QString busInterfaceName() { return QStringLiteral("org.lorvat.Tilvano.Agent"); }
+
+} // namespace tilvano::host

@@ -1,0 +1,136 @@
+#include "host/HostApplication.h"
+
+#include "host/AgentDBusAdaptor.h"
+#include "host/BusNames.h"
+#include "host/TrayIcon.h"
+
+#include "AgentCtl/Agent.h"
+#include "AgentCtl/MainForm.h"
+#include "common/ErrorInfo.h"
+#include "common/SettingsStore.h"
+#include "common/mShellExecute.h"
+#include "platform/system/DialogService.h"
+#include "platform/system/InstallLayout.h"
+#include "platform/system/SystemServices.h"
+
+#ifdef TILVANO_HAVE_AGENT_SERVICE
+#include "platform/agent/service/AgentService.h"
+#endif
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QTextStream>
+
+namespace tilvano::host {
+
+namespace {
+
+void warn(const QString &message)
+{
+    QTextStream(stderr) << "tilvano: " << message << Qt::endl;
+}
+
+} // namespace
+
+HostApplication::HostApplication() = default;
+
+HostApplication::~HostApplication()
+{
+    if (m_exported) {
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        bus.unregisterService(busServiceName());
+        bus.unregisterObject(busObjectPath());
+    }
+    m_tray.reset();
+    m_agent.reset();
+}
+
+void HostApplication::ensureInstallPath()
+{
+    const QString section = QStringLiteral("StoredValues");
+    const QString key = QStringLiteral("InstallPath");
+    if (GetSetting(settingsApplication(), section, key).isEmpty())
+        SaveSetting(settingsApplication(), section, key, InstallLayout::installPath());
+}
+
+void HostApplication::start()
+{
+    ensureInstallPath();
+#ifdef TILVANO_HAVE_AGENT_SERVICE
+    agent::installAgentService();
+#endif
+    m_agent = std::make_unique<Agent>();
+    m_agent->InitLastAgent();
+    createTrayIcon();
+    m_tray->setSettingsPagesAvailable(loadSettingsPages() > 0);
+    exportOnBus(); // last: see the class comment
+}
+
+int HostApplication::loadSettingsPages() { return 0; }
+
+void HostApplication::createTrayIcon()
+{
+    m_tray = std::make_unique<TrayIcon>();
+    connect(m_tray.get(), &TrayIcon::readTextRequested, this, &HostApplication::showReadTextWindow);
+    connect(m_tray.get(), &TrayIcon::editorRequested, this, &HostApplication::startMacroEditor);
+    connect(m_tray.get(), &TrayIcon::quitRequested, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    // settingsRequested is connected by the settings window when pages exist.
+    m_tray->show();
+}
+
+void HostApplication::exportOnBus()
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        warn(QStringLiteral("Keine Verbindung zum Sitzungsbus; kibo kann Tilvano nicht erreichen."));
+        return;
+    }
+    auto *adaptor = new AgentDBusAdaptor(m_agent.get());
+    adaptor->relayEvents();
+    if (!bus.registerObject(busObjectPath(), m_agent.get(), QDBusConnection::ExportAdaptors)) {
+        warn(QStringLiteral("Das Objekt %1 ließ sich nicht am Sitzungsbus anmelden.").arg(busObjectPath()));
+        return;
+    }
+    m_exported = true;
+    if (!bus.registerService(busServiceName()))
+        warn(QStringLiteral("Der Name %1 ist am Sitzungsbus schon vergeben: %2")
+                 .arg(busServiceName(), bus.lastError().message()));
+}
+
+void HostApplication::bringToFront()
+{
+    if (!m_agent)
+        return;
+    if (!m_agent->visible())
+        m_agent->Show();
+    if (MainForm *window = m_agent->readTextWindow(); window && window->isVisible()) {
+        window->raise();
+        window->activateWindow();
+    }
+}
+
+void HostApplication::showReadTextWindow()
+{
+    MainForm *window = m_agent ? m_agent->readTextWindow() : nullptr;
+    if (!window)
+        return; // no character service: the user was told when it failed
+    window->setAgent(m_agent.get());
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void HostApplication::startMacroEditor()
+{
+    ErrorInfo error;
+    const QString program = InstallLayout::program(QStringLiteral("ablaufwerk"));
+    if (ShellOpen(program, SW_SHOWNORMAL, QString(), QString(), QStringLiteral("open"), error,
+                  QStringLiteral("Tilvano")))
+        return;
+    SystemServices::dialogs().messageBox(
+        QStringLiteral("Das Ablaufwerk konnte nicht gestartet werden:\r\n%1").arg(error.description),
+        QStringLiteral("Tilvano"), DialogService::OkOnly | DialogService::Critical);
+}
+
+} // namespace tilvano::host

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QObject>
+
+#include <memory>
+
+namespace tilvano {
+class Agent;
+}
+
+namespace tilvano::host {
+
+class AgentDBusAdaptor;
+class TrayIcon;
+
+// The running host: owns the one character (Kibo), its tray icon and its
+// place on the session bus.
+//
+// Start-up order matters: everyone who may change an event's text (the
+// settings pages, once they are loaded here) subscribes to Kibo's events
+// before the bus export does, so that bus clients see the final text.
+class HostApplication : public QObject {
+    Q_OBJECT
+public:
+    HostApplication();
+    ~HostApplication() override;
+
+    // Prepares the user's settings, creates the character and shows it,
+    // offers the tray menu and exports the character on the bus. A missing
+    // bus is reported on stderr and the character runs on without it.
+    void start();
+
+    // Writes StoredValues\InstallPath when the user has none yet: readers
+    // such as the log writer depend on it, and nothing else sets it.
+    static void ensureInstallPath();
+
+    Agent *agent() const { return m_agent.get(); }
+    TrayIcon *trayIcon() const { return m_tray.get(); }
+
+public slots:
+    // Another start of the program asked us to come forward.
+    void bringToFront();
+    void showReadTextWindow();
+    void startMacroEditor();
+
+private:
+    void createTrayIcon();
+    // The settings pages load here (a later addition); until then the tray's
+    // settings entry stays disabled. Returns the number of pages loaded.
+    int loadSettingsPages();
+    void exportOnBus();
+
+    std::unique_ptr<Agent> m_agent;
+    std::unique_ptr<TrayIcon> m_tray;
+    bool m_exported = false;
+};
+
+} // namespace tilvano::host

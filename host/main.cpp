@@ -1,0 +1,58 @@
+// tilvano: the host program. Shows the character, offers the tray menu and
+// lets other programs drive the character over the session bus (see kibo).
+
+#include "host/DisplayEnvironment.h"
+#include "host/HostApplication.h"
+#include "host/TerminationSignals.h"
+
+#include "platform/system/SingleInstance.h"
+
+#include <QApplication>
+#include <QTextStream>
+
+using namespace tilvano;
+
+namespace {
+
+// The first instance answers only once its event loop runs, which may be a
+// moment after it took the lock while it loads the character.
+bool askRunningInstanceToComeForward(const SingleInstance &instance)
+{
+    constexpr int attempts = 5;
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        if (instance.activateRunningInstance())
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (host::DisplayEnvironment::applyToProcess().outcome == host::DisplayChoice::Outcome::NoDisplay) {
+        QTextStream(stderr) << host::DisplayEnvironment::headlessAdvice();
+        return 1;
+    }
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("tilvano"));
+    // The character and the tray live on while every window is hidden.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    SingleInstance instance(QStringLiteral("tilvano"));
+    if (!instance.tryAcquire()) {
+        if (askRunningInstanceToComeForward(instance))
+            return 0;
+        QTextStream(stderr) << "Tilvano läuft schon, antwortet aber nicht.\n";
+        return 1;
+    }
+
+    host::HostApplication host;
+    QObject::connect(&instance, &SingleInstance::activationRequested, &host, &host::HostApplication::bringToFront);
+    host::TerminationSignals termination;
+    QObject::connect(&termination, &host::TerminationSignals::terminationRequested, &application,
+                     &QCoreApplication::quit);
+    host.start();
+    return application.exec();
+}

@@ -1,0 +1,131 @@
+// The host's parts that decide something on their own: the display choice
+// before Qt starts, the first-start settings, the tray menu and the bus
+// adaptor's translation of by-reference events.
+
+#include "host/AgentDBusAdaptor.h"
+#include "host/DisplayEnvironment.h"
+#include "host/HostApplication.h"
+#include "host/TrayIcon.h"
+
+#include "AgentCtl/Agent.h"
+#include "common/SettingsStore.h"
+#include "platform/system/InstallLayout.h"
+#include "support/IsolatedHome.h"
+#include "support/RecordingAgentControl.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace tilvano;
+using namespace tilvano::host;
+
+class HostPiecesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void displayChoice_data()
+    {
+        QTest::addColumn<QByteArray>("qpa");
+        QTest::addColumn<QByteArray>("display");
+        QTest::addColumn<QByteArray>("wayland");
+        QTest::addColumn<bool>("runs");
+        QTest::addColumn<QByteArray>("platform");
+        QTest::newRow("nothing at all") << QByteArray() << QByteArray() << QByteArray() << false << QByteArray();
+        QTest::newRow("user chose offscreen") << QByteArray("offscreen") << QByteArray() << QByteArray() << true
+                                              << QByteArray();
+        QTest::newRow("user chose wayland, kept") << QByteArray("wayland") << QByteArray(":0")
+                                                  << QByteArray("wayland-0") << true << QByteArray();
+        QTest::newRow("x11 only") << QByteArray() << QByteArray(":0") << QByteArray() << true << QByteArray();
+        QTest::newRow("wayland only") << QByteArray() << QByteArray() << QByteArray("wayland-0") << true
+                                      << QByteArray();
+        QTest::newRow("both: XWayland") << QByteArray() << QByteArray(":1") << QByteArray("wayland-0") << true
+                                        << QByteArray("xcb");
+    }
+    void displayChoice()
+    {
+        QFETCH(QByteArray, qpa);
+        QFETCH(QByteArray, display);
+        QFETCH(QByteArray, wayland);
+        QFETCH(bool, runs);
+        QFETCH(QByteArray, platform);
+        const DisplayChoice choice = DisplayEnvironment::choose(qpa, display, wayland);
+        QCOMPARE(choice.outcome == DisplayChoice::Outcome::Run, runs);
+        QCOMPARE(choice.platformToSet, platform);
+    }
+
+    void installPathWrittenOnlyWhenMissing()
+    {
+        test::IsolatedHome home;
+        const auto stored = [] {
+            return GetSetting(settingsApplication(), QStringLiteral("StoredValues"), QStringLiteral("InstallPath"));
+        };
+        QVERIFY(stored().isEmpty());
+        HostApplication::ensureInstallPath();
+        QCOMPARE(stored(), InstallLayout::installPath());
+        QVERIFY(stored().endsWith(QLatin1Char('/')));
+
+        // A path the user (or the setup) chose must survive every later start.
+        SaveSetting(settingsApplication(), QStringLiteral("StoredValues"), QStringLiteral("InstallPath"),
+                    QStringLiteral("/opt/elsewhere/"));
+        HostApplication::ensureInstallPath();
+        QCOMPARE(stored(), QStringLiteral("/opt/elsewhere/"));
+    }
+
+    void trayMenuWithoutPages()
+    {
+        TrayIcon tray;
+        QStringList captions;
+        for (QAction *action : tray.menu()->actions())
+            if (!action->isSeparator())
+                captions << action->text();
+        QCOMPARE(captions, (QStringList{"Text sprechen", "Ablaufwerk", "Einstellungen...", "Beenden"}));
+        QVERIFY(!tray.settingsAction()->isEnabled());
+        QCOMPARE(tray.settingsAction()->toolTip(), QStringLiteral("Noch keine Einstellungsseiten installiert"));
+
+        tray.setSettingsPagesAvailable(true);
+        QVERIFY(tray.settingsAction()->isEnabled());
+        QVERIFY(!tray.settingsAction()->toolTip().startsWith(QStringLiteral("Noch keine")));
+    }
+
+    // The bus must carry the text as the earlier handlers left it, once per event.
+    void adaptorRelaysFinalSpeechText()
+    {
+        test::IsolatedHome home;
+        test::RecordingAgentControl *control = nullptr;
+        setAgentControlFactory([&control](QWidget *) -> std::unique_ptr<AgentControl> {
+            auto created = std::make_unique<test::RecordingAgentControl>();
+            control = created.get();
+            return created;
+        });
+        {
+            Agent agent;
+            QVERIFY(control);
+            QString file = QStringLiteral("/chars/Merlin.acs");
+            agent.LoadChar(file);
+            connect(&agent, &Agent::EvSpeak, &agent, [](QString &text) { text += QStringLiteral(" Welt"); });
+            auto *adaptor = new AgentDBusAdaptor(&agent);
+            adaptor->relayEvents();
+            adaptor->relayEvents();
+            QSignalSpy spoken(adaptor, &AgentDBusAdaptor::EvSpeak);
+
+            QVERIFY(adaptor->SpeakIt(QStringLiteral("Hallo")));
+            QCOMPARE(spoken.count(), 1);
+            QCOMPARE(spoken.first().first().toString(), QStringLiteral("Hallo Welt"));
+            QCOMPARE(control->callsStartingWith(QStringLiteral("somebody.Speak(")).size(), 1);
+
+            QCOMPARE(adaptor->Think(QStringLiteral("Hm")), QStringLiteral("Hm Welt"));
+            QCOMPARE(spoken.count(), 2);
+
+            QSignalSpy moved(adaptor, &AgentDBusAdaptor::MoveEvent);
+            emit control->moved(QStringLiteral("somebody"), 300, 200, 1);
+            QCOMPARE(moved.count(), 1);
+            QCOMPARE(moved.first().at(0).value<qint16>(), qint16(300));
+            QCOMPARE(moved.first().at(2).value<qint16>(), qint16(1));
+        }
+        setAgentControlFactory({});
+    }
+};
+
+QTEST_MAIN(HostPiecesTest)
+#include "tst_HostPieces.moc"

@@ -1,0 +1,128 @@
+// Times the start of tilvano until its character is shown (the service's trace
+// records the Show event), against a bare Qt program showing one window, and
+// reports the resident memory of the running host. Run it headless under a
+// session bus:  dbus-run-session -- bench-bin/bench_startup [RUNS]
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+
+namespace {
+
+double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.isEmpty() ? 0 : values[values.size() / 2];
+}
+
+bool traceShowsCharacter(const QString &tracePath)
+{
+    static const QRegularExpression shownEvent(QStringLiteral("^Show\\t[^\\t]*\\t\\d+$"),
+                                               QRegularExpression::MultilineOption);
+    QFile trace(tracePath);
+    return trace.open(QIODevice::ReadOnly) && shownEvent.match(QString::fromUtf8(trace.readAll())).hasMatch();
+}
+
+qint64 residentKiB(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    static const QRegularExpression rss(QStringLiteral("VmRSS:\\s+(\\d+) kB"));
+    const auto match = rss.match(QString::fromLatin1(status.readAll()));
+    return match.hasMatch() ? match.captured(1).toLongLong() : -1;
+}
+
+// Milliseconds until the host's character is shown; -1 on failure.
+double timeHost(const QProcessEnvironment &environment, const QString &tracePath, qint64 *rssKiB)
+{
+    QFile::remove(tracePath);
+    QProcess host;
+    host.setProcessEnvironment(environment);
+    host.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QElapsedTimer clock;
+    clock.start();
+    host.start(QStringLiteral(TILVANO_PROGRAM), {});
+    double elapsed = -1;
+    while (clock.elapsed() < 30000 && host.state() != QProcess::NotRunning) {
+        if (traceShowsCharacter(tracePath)) {
+            elapsed = double(clock.nsecsElapsed()) / 1e6;
+            break;
+        }
+        QThread::usleep(200);
+    }
+    if (elapsed >= 0 && rssKiB) {
+        QThread::msleep(500); // let the show animation settle before reading memory
+        *rssKiB = residentKiB(host.processId());
+    }
+    ::kill(pid_t(host.processId()), SIGTERM);
+    if (!host.waitForFinished(10000))
+        host.kill();
+    host.waitForFinished();
+    return elapsed;
+}
+
+double timeBare(const QProcessEnvironment &environment)
+{
+    QProcess bare;
+    bare.setProcessEnvironment(environment);
+    QElapsedTimer clock;
+    clock.start();
+    bare.start(QStringLiteral(BARE_PROGRAM), {});
+    if (!bare.waitForReadyRead(30000))
+        return -1;
+    const double elapsed = double(clock.nsecsElapsed()) / 1e6;
+    bare.waitForFinished();
+    return elapsed;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 10;
+    QTemporaryDir home;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *sub : {"home", "config", "data", "runtime"})
+        QDir(home.path()).mkpath(QString::fromLatin1(sub));
+    QFile::setPermissions(home.filePath(QStringLiteral("runtime")),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    environment.insert(QStringLiteral("HOME"), home.filePath(QStringLiteral("home")));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.filePath(QStringLiteral("runtime")));
+    if (!environment.contains(QStringLiteral("QT_QPA_PLATFORM")))
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    const QString tracePath = home.filePath(QStringLiteral("trace.txt"));
+    environment.insert(QStringLiteral("TILVANO_AGENT_TRACE"), tracePath);
+    environment.insert(QStringLiteral("TILVANO_AUDIO"), QStringLiteral("silent"));
+
+    QList<double> hostTimes, bareTimes;
+    qint64 rss = -1;
+    timeHost(environment, tracePath, nullptr); // first start: copies the character, creates the store
+    for (int i = 0; i < runs; ++i) {
+        bareTimes << timeBare(environment);
+        hostTimes << timeHost(environment, tracePath, &rss);
+    }
+    if (bareTimes.contains(-1) || hostTimes.contains(-1)) {
+        std::fprintf(stderr, "a start failed (is a session bus there? run under dbus-run-session)\n");
+        return 1;
+    }
+    const double host = median(hostTimes), bare = median(bareTimes);
+    std::printf("runs                         %d\n", runs);
+    std::printf("bare Qt window shown         %.1f ms (median)\n", bare);
+    std::printf("tilvano character shown      %.1f ms (median)\n", host);
+    std::printf("ratio                        %.2f (target at most 2)\n", host / bare);
+    std::printf("tilvano resident memory      %.1f MiB\n", double(rss) / 1024.0);
+    return 0;
+}

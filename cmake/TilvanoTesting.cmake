@@ -15,5 +15,5 @@ function(tilvano_add_test name)
   set_tests_properties(${name} PROPERTIES
     TIMEOUT ${T_TIMEOUT}
     LABELS "${T_LABELS}"
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TILVANO_TEST_HOME=${home};TILVANO_SOURCE_DIR=${PROJECT_SOURCE_DIR};TILVANO_FIXTURES=${TILVANO_FIXTURES_DIR};LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp;ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1;${T_ENVIRONMENT}")
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TILVANO_TEST_HOME=${home};TILVANO_SOURCE_DIR=${PROJECT_SOURCE_DIR};TILVANO_FIXTURES=${TILVANO_FIXTURES_DIR};LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp;ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:suppressions=${PROJECT_SOURCE_DIR}/tests/asan.supp;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1;${T_ENVIRONMENT}")
 endfunction()

@@ -1,0 +1,20 @@
+#include "InspectorWindow.h"
+#include "VoiceCatalogueEnumerator.h"
+
+#include "platform/agent/service/AgentService.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    // Characters walk to screen positions, which a Wayland client cannot do with its own windows.
+    if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY") && qEnvironmentVariableIsSet("DISPLAY")
+        && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("charinspect"));
+    tilvano::agent::installAgentService();
+    tilvano::charinspect::InspectorWindow window(tilvano::charinspect::VoiceCatalogueEnumerator::installedVoices());
+    window.show();
+    return app.exec();
+}

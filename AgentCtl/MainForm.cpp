@@ -81,12 +81,21 @@ MainForm::MainForm() : m_scriptControl(std::make_unique<script::ScriptEngine>())
     m_exitAction->setObjectName(QStringLiteral("mnuExit"));
     connect(m_exitAction, &QAction::triggered, this, [this] { btnClose_Click(); });
 
+    m_pendingText = QStringLiteral("Geben Sie hier einen Text ein");
+    // The client area's design size; the menu bar's height is added once the parts exist.
+    resize(5715 / TwipsPerPixel, 3540 / TwipsPerPixel);
+}
+
+void MainForm::ensureParts()
+{
+    if (m_text)
+        return;
     // The parts sit where the layout rule puts them; no layout manager moves them.
     auto *client = new QWidget(this);
     setCentralWidget(client);
     m_text = new QPlainTextEdit(client);
     m_text->setObjectName(QStringLiteral("Text1"));
-    m_text->setPlainText(QStringLiteral("Geben Sie hier einen Text ein"));
+    m_text->setPlainText(m_pendingText);
     m_text->setGeometry(0, 0, 5715 / TwipsPerPixel, 3090 / TwipsPerPixel);
 
     m_speakButton = new QPushButton(QStringLiteral("&Sprechen"), client);
@@ -104,7 +113,28 @@ MainForm::MainForm() : m_scriptControl(std::make_unique<script::ScriptEngine>())
     connect(m_closeButton, &QPushButton::clicked, this, [this] { btnClose_Click(); });
 
     client->setMinimumSize(1, 1);
-    resize(5715 / TwipsPerPixel, 3540 / TwipsPerPixel + menuBar()->sizeHint().height());
+    // Still at the design size (no stored geometry moved it): make room for the menu bar.
+    if (size() == QSize(5715 / TwipsPerPixel, 3540 / TwipsPerPixel))
+        resize(5715 / TwipsPerPixel, 3540 / TwipsPerPixel + menuBar()->sizeHint().height());
+    Form_Resize();
+}
+
+QPlainTextEdit *MainForm::Text1()
+{
+    ensureParts();
+    return m_text;
+}
+
+QPushButton *MainForm::btnSpeekText()
+{
+    ensureParts();
+    return m_speakButton;
+}
+
+QPushButton *MainForm::btnClose()
+{
+    ensureParts();
+    return m_closeButton;
 }
 
 MainForm::~MainForm()
@@ -140,7 +170,9 @@ void MainForm::ensureLoaded()
 void MainForm::Form_Load()
 {
     Log(QStringLiteral("MainForm.Form_Load"));
-    m_text->setPlainText(readSetting(QStringLiteral("ReadText"), QString()));
+    m_pendingText = readSetting(QStringLiteral("ReadText"), QString());
+    if (m_text)
+        m_text->setPlainText(m_pendingText);
     applyStoredGeometry();
 }
 
@@ -171,6 +203,7 @@ void MainForm::applyStoredGeometry()
 void MainForm::showEvent(QShowEvent *event)
 {
     ensureLoaded();
+    ensureParts();
     QMainWindow::showEvent(event);
 }
 
@@ -182,6 +215,8 @@ void MainForm::resizeEvent(QResizeEvent *event)
 
 void MainForm::Form_Resize()
 {
+    if (!m_text)
+        return;
     const QRect outer = frameGeometry();
     const ReadTextLayout layout =
         ReadTextLayout::forOuterSize(QSize(outer.width() * TwipsPerPixel, outer.height() * TwipsPerPixel));
@@ -197,7 +232,7 @@ void MainForm::btnSpeekText_Click()
         return;
     m_agent->StopAll();
     m_agent->PlayAni(QStringLiteral("Read"));
-    QString text = m_text->toPlainText();
+    QString text = Text1()->toPlainText();
     m_agent->SpeakIt(text);
     m_agent->PlayAni(QStringLiteral("ReadReturn"));
 }
@@ -213,7 +248,7 @@ void MainForm::btnClose_Click()
 void MainForm::storeTextAndGeometry()
 {
     const QRect outer = frameGeometry();
-    storeSetting(QStringLiteral("ReadText"), m_text->toPlainText());
+    storeSetting(QStringLiteral("ReadText"), m_text ? m_text->toPlainText() : m_pendingText);
     storeSetting(QStringLiteral("Left"), twipsText(outer.x()));
     storeSetting(QStringLiteral("Top"), twipsText(outer.y()));
     storeSetting(QStringLiteral("Width"), twipsText(outer.width()));

@@ -40,10 +40,12 @@ public:
     // The Agent whose character reads the text; handed over by the read-text command.
     void setAgent(Agent *agent) { m_agent = agent; }
 
-    // The window's parts, for those who drive it (and for tests).
-    QPlainTextEdit *Text1() const { return m_text; }
-    QPushButton *btnSpeekText() const { return m_speakButton; }
-    QPushButton *btnClose() const { return m_closeButton; }
+    // The window's parts, for those who drive it (and for tests). They are made
+    // on first use: a text box lays out its text, which loads the font database,
+    // and most runs never open this window.
+    QPlainTextEdit *Text1();
+    QPushButton *btnSpeekText();
+    QPushButton *btnClose();
     QAction *mnuExit() const { return m_exitAction; }
 
     // Loads the stored text and geometry the first time the window is touched.
@@ -60,6 +62,7 @@ private:
     void btnSpeekText_Click();
     void btnClose_Click();
     void storeTextAndGeometry();
+    void ensureParts();
     void applyStoredGeometry();
 
     std::unique_ptr<AgentControl> m_agentControl;
@@ -69,6 +72,7 @@ private:
     QPushButton *m_speakButton = nullptr;
     QPushButton *m_closeButton = nullptr;
     QAction *m_exitAction = nullptr;
+    QString m_pendingText; // the text for the text box until it exists
     bool m_loaded = false;
 };
 

@@ -5,6 +5,7 @@
 #include <QPainterPath>
 
 #include <algorithm>
+#include <cmath>
 
 namespace tilvano::agent {
 
@@ -39,7 +40,16 @@ void Balloon::setSentence(Kind kind, const QString &text)
     const QRect needed = metrics.boundingRect(QRect(0, 0, lineWidth, 100000), Qt::TextWordWrap, text);
     const int lines = std::max<int>(m_look.lines, 1);
     const int height = std::max(needed.height(), metrics.lineSpacing() * lines);
-    m_bubbleSize = QSize(lineWidth + 2 * Padding, height + 2 * Padding);
+    m_textSize = QSize(lineWidth, height);
+    if (kind == Kind::Thought) {
+        // An ellipse holds a rectangle only when it is sqrt(2) times as wide and
+        // as high; with less, the corners of the text run over its border.
+        constexpr double Sqrt2 = 1.41421356;
+        m_bubbleSize = QSize(int(std::ceil(lineWidth * Sqrt2)) + 2 * Padding,
+                             int(std::ceil(height * Sqrt2)) + 2 * Padding);
+    } else {
+        m_bubbleSize = QSize(lineWidth + 2 * Padding, height + 2 * Padding);
+    }
     update();
 }
 
@@ -66,8 +76,10 @@ void Balloon::placeBeside(const QRect &character)
 
 QRect Balloon::textArea() const
 {
-    QRect bubble(m_placement.rect.topLeft() - geometry().topLeft(), m_bubbleSize);
-    return bubble.adjusted(Padding, Padding, -Padding, -Padding);
+    const QRect bubble(m_placement.rect.topLeft() - geometry().topLeft(), m_bubbleSize);
+    QRect text(QPoint(), m_textSize);
+    text.moveCenter(bubble.center());
+    return text;
 }
 
 void Balloon::paintEvent(QPaintEvent *)

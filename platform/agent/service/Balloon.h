@@ -43,6 +43,7 @@ private:
     QString m_text;
     qsizetype m_revealed = 0;
     QSize m_bubbleSize;
+    QSize m_textSize; // the laid-out text, inside the bubble
     BalloonPlacement m_placement;
 };
 

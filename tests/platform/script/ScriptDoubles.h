@@ -72,16 +72,4 @@ public:
     Q_INVOKABLE void Hook() { calls.append(QStringLiteral("Hook")); if (duringCall) duringCall(); }
 };
 
-// A character whose members do nothing, for measuring the engine alone.
-class SilentCharacter : public QObject {
-    Q_OBJECT
-public:
-    Q_INVOKABLE bool PlayAni(const QString &) { return true; }
-    Q_INVOKABLE bool SpeakIt(const QString &) { return true; }
-    Q_INVOKABLE bool Think(const QString &) { return true; }
-    Q_INVOKABLE bool SpeakWave(const QString &) { return true; }
-    Q_INVOKABLE bool MoveTo(int, int) { return true; }
-    Q_INVOKABLE bool StopAll() { return true; }
-};
-
 } // namespace tilvano::script::test

@@ -11,6 +11,7 @@
 #include <sqlite3.h>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,8 +47,11 @@ const char *const kStatements[] = {
     "SELECT 1 FROM registry_keys WHERE folded = ?1",
     "SELECT path FROM registry_keys WHERE parent = ?1 ORDER BY folded",
     "SELECT name, type, data FROM registry_values WHERE key = ?1 ORDER BY folded_name",
+    "PRAGMA data_version",
 };
-static_assert(std::size(kStatements) == 7);
+static_assert(std::size(kStatements) == 8);
+
+constexpr qsizetype kMaxRememberedValues = 16384;
 
 QString fold(const QString &s) { return s.toCaseFolded(); }
 
@@ -117,6 +121,23 @@ bool SqliteRegistry::open()
     const QFileInfo info(m_path);
     if (!QDir(info.absolutePath()).exists() && QDir().mkpath(info.absolutePath()))
         QFile::setPermissions(info.absolutePath(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    // Processes that start together must not see each other's half-made store:
+    // one could take the other's fresh file for a damaged one and move it away.
+    // Opening (creating, configuring, recovering) is therefore done one at a time.
+    const QByteArray lockPath = QFile::encodeName(m_path + QStringLiteral(".lock"));
+    const int lockFd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (lockFd >= 0)
+        ::flock(lockFd, LOCK_EX);
+    const bool opened = openUnderLock();
+    if (lockFd >= 0) {
+        ::flock(lockFd, LOCK_UN);
+        ::close(lockFd);
+    }
+    return opened;
+}
+
+bool SqliteRegistry::openUnderLock()
+{
     // Created by us first so that the store (and the -wal/-shm files SQLite gives
     // the same mode) is private to the user from its first byte.
     const QByteArray nativePath = QFile::encodeName(m_path);
@@ -126,7 +147,7 @@ bool SqliteRegistry::open()
 
     if (openAndPrepare())
         return true;
-    const bool damaged = m_db && isDamaged(sqlite3_extended_errcode(m_db));
+    const bool damaged = m_db && isDamaged(sqlite3_extended_errcode(m_db)) && !looksLikeADatabase();
     close();
     if (!damaged || !moveAside())
         return false;
@@ -134,6 +155,17 @@ bool SqliteRegistry::open()
         return true;
     close();
     return false;
+}
+
+bool SqliteRegistry::looksLikeADatabase() const
+{
+    // An empty file is a store not yet written; a file with SQLite's header is a
+    // store, whatever the error said. Only anything else is moved aside.
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray head = file.read(16);
+    return head.isEmpty() || head == QByteArray("SQLite format 3", 16);
 }
 
 bool SqliteRegistry::openAndPrepare()
@@ -175,6 +207,8 @@ void SqliteRegistry::close()
         m_db = nullptr;
     }
     m_knownKeys.clear();
+    m_values.clear();
+    m_dataVersion = -1;
 }
 
 bool SqliteRegistry::moveAside()
@@ -212,6 +246,20 @@ QString SqliteRegistry::foldedKeyPath(const QString &keyPath)
         m_foldedPaths.clear();
     m_foldedPaths.insert(keyPath, folded);
     return folded;
+}
+
+void SqliteRegistry::dropValuesChangedElsewhere()
+{
+    sqlite3_stmt *stmt = statement(DataVersion);
+    qint64 version = -1;
+    if (stmt) {
+        StatementScope scope{stmt};
+        if (sqlite3_step(stmt) == SQLITE_ROW)
+            version = sqlite3_column_int64(stmt, 0);
+    }
+    if (version != m_dataVersion || version < 0 || m_values.size() >= kMaxRememberedValues)
+        m_values.clear();
+    m_dataVersion = version;
 }
 
 sqlite3_stmt *SqliteRegistry::statement(Statement which)
@@ -289,6 +337,11 @@ bool SqliteRegistry::keyExists(const QString &keyPath)
 std::optional<RegistryValue> SqliteRegistry::value(const QString &keyPath, const QString &name)
 {
     QMutexLocker lock(&m_mutex);
+    dropValuesChangedElsewhere();
+    const QString cacheKey = keyPath + QChar(0x1f) + name;
+    const auto remembered = m_values.constFind(cacheKey);
+    if (remembered != m_values.constEnd())
+        return *remembered;
     const QString foldedPath = foldedKeyPath(keyPath);
     sqlite3_stmt *stmt = statement(SelectValue);
     if (foldedPath.isEmpty() || !stmt) {
@@ -299,15 +352,16 @@ std::optional<RegistryValue> SqliteRegistry::value(const QString &keyPath, const
     bindText(stmt, 1, foldedPath);
     bindText(stmt, 2, fold(name));
     const int rc = sqlite3_step(stmt);
-    if (rc == SQLITE_ROW) {
-        succeed();
-        return columnValue(stmt, 0);
-    }
-    if (rc != SQLITE_DONE)
+    std::optional<RegistryValue> result;
+    if (rc == SQLITE_ROW)
+        result = columnValue(stmt, 0);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
         fail("read value");
-    else
-        succeed();
-    return std::nullopt;
+        return std::nullopt;
+    }
+    succeed();
+    m_values.insert(cacheKey, result);
+    return result;
 }
 
 bool SqliteRegistry::setValue(const QString &keyPath, const QString &name, const RegistryValue &value)
@@ -318,6 +372,7 @@ bool SqliteRegistry::setValue(const QString &keyPath, const QString &name, const
         m_lastError = QStringLiteral("no such root key: %1").arg(keyPath);
         return false;
     }
+    m_values.clear();
     if (!m_knownKeys.contains(foldedPath) && !ensureKey(normalizedKeyPath(keyPath)))
         return false;
     sqlite3_stmt *stmt = statement(UpsertValue);
@@ -353,6 +408,7 @@ bool SqliteRegistry::createKey(const QString &keyPath)
 bool SqliteRegistry::deleteValue(const QString &keyPath, const QString &name)
 {
     QMutexLocker lock(&m_mutex);
+    m_values.clear();
     const QString path = normalizedKeyPath(keyPath);
     sqlite3_stmt *stmt = statement(DeleteValue);
     if (path.isEmpty() || !stmt)

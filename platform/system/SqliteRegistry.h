@@ -42,9 +42,11 @@ public:
 
 private:
     enum Statement { SelectValue, UpsertValue, DeleteValue, InsertKey, SelectKey, SelectSubKeys,
-                     SelectValues, StatementCount };
+                     SelectValues, DataVersion, StatementCount };
 
     bool open();
+    bool openUnderLock();
+    bool looksLikeADatabase() const;
     bool openAndPrepare();
     void close();
     bool moveAside();
@@ -53,6 +55,9 @@ private:
     // The normalized, case-folded form of a key path as callers spell it; reads
     // ask for the same few paths over and over, so the answer is kept.
     QString foldedKeyPath(const QString &keyPath);
+    // Drops the remembered values when another connection (of this or another
+    // process) has committed since they were read.
+    void dropValuesChangedElsewhere();
     bool fail(const char *what);
     bool succeed();
 
@@ -62,6 +67,10 @@ private:
     sqlite3_stmt *m_statements[StatementCount] = {};
     QSet<QString> m_knownKeys; // folded paths known to exist; keys are never deleted
     QHash<QString, QString> m_foldedPaths;
+    // Values as last read, by key path and name as the caller spelt them. Our
+    // own writes clear it; others' writes show in the database's data version.
+    QHash<QString, std::optional<RegistryValue>> m_values;
+    qint64 m_dataVersion = -1;
     QString m_lastError;
     mutable QMutex m_mutex;
 };

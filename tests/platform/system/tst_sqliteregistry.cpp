@@ -65,6 +65,21 @@ private slots:
         QCOMPARE(again.value(kKey, QStringLiteral("K"))->text, QStringLiteral("v"));
     }
 
+    void readsSeeWhatAnotherProcessWrote()
+    {
+        SqliteRegistry registry(SqliteRegistry::defaultPath());
+        QVERIFY(registry.setValue(kKey, QStringLiteral("x0"), RegistryValue::fromString(QStringLiteral("alt"))));
+        QCOMPARE(registry.value(kKey, QStringLiteral("x0"))->text, QStringLiteral("alt"));
+        QVERIFY(!registry.value(kKey, QStringLiteral("x1")));
+        QProcess writer;
+        writer.start(QStringLiteral(TESTPEER), {QStringLiteral("write"), QStringLiteral("x"), QStringLiteral("2")});
+        QVERIFY(writer.waitForFinished(60000));
+        QCOMPARE(writer.exitCode(), 0);
+        // Values this process had already read must not come back stale.
+        QCOMPARE(registry.value(kKey, QStringLiteral("x0"))->text, QStringLiteral("value 0"));
+        QCOMPARE(registry.value(kKey, QStringLiteral("X1"))->text, QStringLiteral("value 1"));
+    }
+
     void damagedStoreIsMovedAsideNotDeleted()
     {
         const QString path = SqliteRegistry::defaultPath();

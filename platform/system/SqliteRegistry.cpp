@@ -10,8 +10,11 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
+
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -198,6 +201,7 @@ bool SqliteRegistry::openAndPrepare()
 
 void SqliteRegistry::close()
 {
+    unmapWalIndex();
     for (sqlite3_stmt *&stmt : m_statements) {
         sqlite3_finalize(stmt);
         stmt = nullptr;
@@ -248,8 +252,45 @@ QString SqliteRegistry::foldedKeyPath(const QString &keyPath)
     return folded;
 }
 
+// Length of the WAL-index header that a commit rewrites: change counter, frame
+// count, salts and checksums (SQLite's documented WAL-index layout).
+constexpr qsizetype kWalIndexHeadLength = 48;
+constexpr size_t kWalIndexMapLength = 4096;
+
+void SqliteRegistry::mapWalIndex()
+{
+    if (m_walIndex || !m_db)
+        return;
+    const QByteArray shmPath = QFile::encodeName(m_path + QStringLiteral("-shm"));
+    const int fd = ::open(shmPath.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && size_t(st.st_size) >= kWalIndexMapLength) {
+        void *map = ::mmap(nullptr, kWalIndexMapLength, PROT_READ, MAP_SHARED, fd, 0);
+        if (map != MAP_FAILED)
+            m_walIndex = static_cast<const uchar *>(map);
+    }
+    ::close(fd);
+}
+
+void SqliteRegistry::unmapWalIndex()
+{
+    if (m_walIndex)
+        ::munmap(const_cast<uchar *>(m_walIndex), kWalIndexMapLength);
+    m_walIndex = nullptr;
+    m_walIndexHead.clear();
+}
+
 void SqliteRegistry::dropValuesChangedElsewhere()
 {
+    QByteArray head;
+    if (m_walIndex) {
+        head = QByteArray(reinterpret_cast<const char *>(m_walIndex), kWalIndexHeadLength);
+        std::atomic_thread_fence(std::memory_order_acquire);
+        if (!m_walIndexHead.isEmpty() && head == m_walIndexHead && m_values.size() < kMaxRememberedValues)
+            return;
+    }
     sqlite3_stmt *stmt = statement(DataVersion);
     qint64 version = -1;
     if (stmt) {
@@ -260,6 +301,10 @@ void SqliteRegistry::dropValuesChangedElsewhere()
     if (version != m_dataVersion || version < 0 || m_values.size() >= kMaxRememberedValues)
         m_values.clear();
     m_dataVersion = version;
+    // The head read before asking: a commit after that read changes it again.
+    m_walIndexHead = version < 0 ? QByteArray() : head;
+    if (!m_walIndex)
+        mapWalIndex();
 }
 
 sqlite3_stmt *SqliteRegistry::statement(Statement which)

@@ -58,6 +58,8 @@ private:
     // Drops the remembered values when another connection (of this or another
     // process) has committed since they were read.
     void dropValuesChangedElsewhere();
+    void mapWalIndex();
+    void unmapWalIndex();
     bool fail(const char *what);
     bool succeed();
 
@@ -71,6 +73,12 @@ private:
     // own writes clear it; others' writes show in the database's data version.
     QHash<QString, std::optional<RegistryValue>> m_values;
     qint64 m_dataVersion = -1;
+    // The head of the WAL index that every commit rewrites, mapped from the
+    // -shm file, and its bytes at the last check: while they are unchanged no
+    // other connection has committed, and the remembered values hold without
+    // asking the database at all.
+    const uchar *m_walIndex = nullptr;
+    QByteArray m_walIndexHead;
     QString m_lastError;
     mutable QMutex m_mutex;
 };

@@ -54,8 +54,8 @@ int QtDialogService::messageBox(const QString &text, const QString &title, int s
                     QApplication::activeWindow());
     const QList<ButtonSpec> specs = buttonsFor(style & 0x0f);
     QList<QPushButton *> pushButtons;
-    for (const ButtonSpec &spec : specs)
-        pushButtons << box.addButton(spec.text, spec.role);
+    for (const ButtonSpec &button : specs)
+        pushButtons << box.addButton(button.text, button.role);
     const int defaultIndex = std::min<int>((style & 0xf00) / 256, int(specs.size()) - 1);
     box.setDefaultButton(pushButtons.value(defaultIndex));
     // Escape answers Cancel where there is one, else the only button.

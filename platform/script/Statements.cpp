@@ -195,7 +195,7 @@ Flow ForEachStmt::exec(Interpreter &in) const
 {
     const Value collectionValue = collection->eval(in);
     if (!collectionValue.isArray())
-        raiseError(collectionValue.isObject() ? errc::NotACollection : errc::NotACollection);
+        raiseError(errc::NotACollection);
     const ArrayRef snapshot = collectionValue.asArray();
     for (const Value &item : snapshot->items) {
         element->assign(in, item, item.isObject());

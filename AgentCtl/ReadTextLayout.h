@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/Twips.h"
+
 #include <QRect>
 #include <QSize>
 
@@ -14,8 +16,5 @@ struct ReadTextLayout {
 
     static ReadTextLayout forOuterSize(QSize outerTwips);
 };
-
-// 15 twips make one pixel.
-inline constexpr int TwipsPerPixel = 15;
 
 } // namespace tilvano

@@ -42,6 +42,7 @@ function(tilvano_add_page name)
     PREFIX "" SUFFIX ".tpx"
     LIBRARY_OUTPUT_DIRECTORY ${TILVANO_BUILD_PLUGIN_DIR}
     INSTALL_RPATH "$ORIGIN/../..")
+  target_link_libraries(${name} PRIVATE tilvano_pages)
   install(TARGETS ${name} LIBRARY DESTINATION ${TILVANO_PLUGIN_DIR})
 endfunction()
 

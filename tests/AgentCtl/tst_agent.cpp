@@ -1,7 +1,7 @@
 // The character controller: loading, speaking and the other actions, the
 // stored state, and the exact log lines clients and support rely on.
 
-#include "AgentTestBench.h"
+#include "support/AgentTestBench.h"
 #include "common/ErrorLog.h"
 #include "platform/system/WindowsDirectory.h"
 

@@ -1,7 +1,7 @@
 // What the character service reports reaches the clients for our own
 // character only, and keeps the stored place and visibility up to date.
 
-#include "AgentTestBench.h"
+#include "support/AgentTestBench.h"
 
 #include <QSignalSpy>
 #include <QtTest>

@@ -3,7 +3,7 @@
 
 #include "AgentCtl/MainForm.h"
 #include "AgentCtl/colMenu.h"
-#include "AgentTestBench.h"
+#include "support/AgentTestBench.h"
 
 #include <QtTest>
 

@@ -1,7 +1,7 @@
 // The macro runner: finding stored macros by name, running them and handed-
 // over texts against the character, and recording what goes wrong.
 
-#include "AgentTestBench.h"
+#include "support/AgentTestBench.h"
 #include "common/ErrorLog.h"
 #include "common/MacroScript.h"
 #include "common/MacroStore.h"

@@ -12,6 +12,8 @@ AgentControlFactory &installedFactory()
 
 void setAgentControlFactory(AgentControlFactory factory) { installedFactory() = std::move(factory); }
 
+bool hasAgentControlFactory() { return static_cast<bool>(installedFactory()); }
+
 std::unique_ptr<AgentControl> createAgentControl(QWidget *host)
 {
     const AgentControlFactory &factory = installedFactory();

@@ -157,6 +157,7 @@ signals:
 using AgentControlFactory = std::function<std::unique_ptr<AgentControl>(QWidget *host)>;
 
 void setAgentControlFactory(AgentControlFactory factory);
+bool hasAgentControlFactory();
 std::unique_ptr<AgentControl> createAgentControl(QWidget *host);
 
 } // namespace tilvano

@@ -2,6 +2,8 @@
 
 #include "host/AgentDBusAdaptor.h"
 #include "host/BusNames.h"
+#include "host/SettingsPages.h"
+#include "host/SettingsWindow.h"
 #include "host/TrayIcon.h"
 
 #include "AgentCtl/Agent.h"
@@ -37,12 +39,15 @@ HostApplication::HostApplication() = default;
 
 HostApplication::~HostApplication()
 {
+    shutdown();
     if (m_exported) {
         QDBusConnection bus = QDBusConnection::sessionBus();
         bus.unregisterService(busServiceName());
         bus.unregisterObject(busObjectPath());
     }
     m_tray.reset();
+    m_pages.reset();
+    m_settingsWindow.reset();
     m_agent.reset();
 }
 
@@ -58,16 +63,52 @@ void HostApplication::start()
 {
     ensureInstallPath();
 #ifdef TILVANO_HAVE_AGENT_SERVICE
-    agent::installAgentService();
+    // A factory set beforehand (an embedding test) stays in charge.
+    if (!hasAgentControlFactory())
+        agent::installAgentService();
 #endif
     m_agent = std::make_unique<Agent>();
     m_agent->InitLastAgent();
+    const int pages = loadSettingsPages();
     createTrayIcon();
-    m_tray->setSettingsPagesAvailable(loadSettingsPages() > 0);
+    m_tray->setSettingsPagesAvailable(pages > 0);
     exportOnBus(); // last: see the class comment
 }
 
-int HostApplication::loadSettingsPages() { return 0; }
+int HostApplication::loadSettingsPages()
+{
+    m_settingsWindow = std::make_unique<SettingsWindow>();
+    m_pages = std::make_unique<SettingsPages>();
+    m_pages->load(SettingsPages::pagesFolder(), m_settingsWindow->pageParent());
+    m_pages->start(m_agent.get());
+    m_settingsWindow->showPages(*m_pages);
+    return m_pages->workingPageCount();
+}
+
+void HostApplication::showSettingsWindow()
+{
+    if (m_settingsWindow)
+        m_settingsWindow->present();
+}
+
+void HostApplication::shutdown()
+{
+    if (m_shutDown || !m_agent)
+        return;
+    m_shutDown = true;
+    runGoodbyeMacro();
+    if (m_settingsWindow)
+        m_settingsWindow->hide();
+    if (m_pages)
+        m_pages->close();
+}
+
+void HostApplication::runGoodbyeMacro()
+{
+    const QString name = GetSetting(settingsApplication(), QStringLiteral("Misc"), QStringLiteral("MacroGoodBye"));
+    if (!name.isEmpty())
+        m_agent->RunMacroByName(name);
+}
 
 void HostApplication::createTrayIcon()
 {
@@ -75,7 +116,7 @@ void HostApplication::createTrayIcon()
     connect(m_tray.get(), &TrayIcon::readTextRequested, this, &HostApplication::showReadTextWindow);
     connect(m_tray.get(), &TrayIcon::editorRequested, this, &HostApplication::startMacroEditor);
     connect(m_tray.get(), &TrayIcon::quitRequested, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
-    // settingsRequested is connected by the settings window when pages exist.
+    connect(m_tray.get(), &TrayIcon::settingsRequested, this, &HostApplication::showSettingsWindow);
     m_tray->show();
 }
 

@@ -11,6 +11,8 @@ class Agent;
 namespace tilvano::host {
 
 class AgentDBusAdaptor;
+class SettingsPages;
+class SettingsWindow;
 class TrayIcon;
 
 // The running host: owns the one character (Kibo), its tray icon and its
@@ -34,25 +36,36 @@ public:
     // such as the log writer depend on it, and nothing else sets it.
     static void ensureInstallPath();
 
+    // The end of the run: the good-bye macro, then each page's closing
+    // prompt and teardown. Runs once; the destructor calls it too.
+    void shutdown();
+
     Agent *agent() const { return m_agent.get(); }
     TrayIcon *trayIcon() const { return m_tray.get(); }
+    SettingsPages *settingsPages() const { return m_pages.get(); }
+    SettingsWindow *settingsWindow() const { return m_settingsWindow.get(); }
 
 public slots:
     // Another start of the program asked us to come forward.
     void bringToFront();
     void showReadTextWindow();
     void startMacroEditor();
+    void showSettingsWindow();
 
 private:
     void createTrayIcon();
-    // The settings pages load here (a later addition); until then the tray's
-    // settings entry stays disabled. Returns the number of pages loaded.
+    // Creates, connects and starts the settings pages. Returns the number of
+    // working pages; without any the tray's settings entry stays disabled.
     int loadSettingsPages();
+    void runGoodbyeMacro();
     void exportOnBus();
 
     std::unique_ptr<Agent> m_agent;
+    std::unique_ptr<SettingsWindow> m_settingsWindow;
+    std::unique_ptr<SettingsPages> m_pages;
     std::unique_ptr<TrayIcon> m_tray;
     bool m_exported = false;
+    bool m_shutDown = false;
 };
 
 } // namespace tilvano::host

@@ -54,5 +54,9 @@ int main(int argc, char *argv[])
     QObject::connect(&termination, &host::TerminationSignals::terminationRequested, &application,
                      &QCoreApplication::quit);
     host.start();
-    return application.exec();
+    const int result = application.exec();
+    // Pages may still ask about unsaved changes, so this runs with the
+    // application still there.
+    host.shutdown();
+    return result;
 }

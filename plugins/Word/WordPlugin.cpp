@@ -1,0 +1,1 @@
+#include "plugins/Word/WordPlugin.h"

@@ -6,11 +6,15 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 #include <csignal>
@@ -55,6 +59,33 @@ qint64 residentKiB(qint64 pid)
     return match.hasMatch() ? match.captured(1).toLongLong() : -1;
 }
 
+// Blocks until the trace records the Show event, the host ends or 30 s pass. Waits on
+// inotify rather than polling: on a busy two-core machine a polling loop takes processor
+// time from the host it measures, while the bare program is waited for without cost.
+bool waitUntilShown(QProcess &host, const QString &tracePath)
+{
+    QFileSystemWatcher watcher;
+    watcher.addPath(QFileInfo(tracePath).absolutePath()); // the trace file appears there
+    QEventLoop loop;
+    bool shown = false;
+    const auto check = [&] {
+        if (QFile::exists(tracePath) && !watcher.files().contains(tracePath))
+            watcher.addPath(tracePath);
+        if (traceShowsCharacter(tracePath)) {
+            shown = true;
+            loop.quit();
+        }
+    };
+    QObject::connect(&watcher, &QFileSystemWatcher::directoryChanged, &loop, check);
+    QObject::connect(&watcher, &QFileSystemWatcher::fileChanged, &loop, check);
+    QObject::connect(&host, &QProcess::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+    check(); // it may have been written before the watch began
+    if (!shown)
+        loop.exec();
+    return shown;
+}
+
 // Milliseconds until the host's character is shown; -1 on failure.
 double timeHost(const QProcessEnvironment &environment, const QString &tracePath, qint64 *rssKiB,
                 double *cpuMs)
@@ -67,14 +98,10 @@ double timeHost(const QProcessEnvironment &environment, const QString &tracePath
     clock.start();
     host.start(QStringLiteral(TILVANO_PROGRAM), {});
     double elapsed = -1;
-    while (clock.elapsed() < 30000 && host.state() != QProcess::NotRunning) {
-        if (traceShowsCharacter(tracePath)) {
-            elapsed = double(clock.nsecsElapsed()) / 1e6;
-            if (cpuMs)
-                *cpuMs = processorMs(host.processId());
-            break;
-        }
-        QThread::usleep(200);
+    if (waitUntilShown(host, tracePath)) {
+        elapsed = double(clock.nsecsElapsed()) / 1e6;
+        if (cpuMs)
+            *cpuMs = processorMs(host.processId());
     }
     if (elapsed >= 0 && rssKiB) {
         QThread::msleep(500); // let the show animation settle before reading memory

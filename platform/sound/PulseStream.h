@@ -18,6 +18,9 @@ public:
     PulseStream(const PulseStream &) = delete;
     PulseStream &operator=(const PulseStream &) = delete;
 
+    // Whether the sound server's client library could be loaded (it is loaded on first use).
+    static bool isClientLibraryAvailable();
+
     // Connects for the audio's format; false with errorString() when there is no server.
     bool open(const PcmAudio &format, const QString &streamName);
     bool write(const char *data, qsizetype size);

@@ -6,6 +6,7 @@
 
 #include <espeak-ng/speak_lib.h>
 
+#include <QLibrary>
 #include <QtEndian>
 
 #include <algorithm>
@@ -14,6 +15,55 @@
 namespace tilvano::speech {
 
 namespace {
+
+// The speech library is opened when speech is first needed, not when the program starts: its
+// audio back ends drag in some thirty libraries (the sound server's client, codecs, D-Bus, X11)
+// whose loading would delay the character's first appearance. We never use its audio output.
+struct EspeakFunctions {
+    decltype(&espeak_Initialize) initialize = nullptr;
+    decltype(&espeak_SetSynthCallback) setSynthCallback = nullptr;
+    decltype(&espeak_Info) info = nullptr;
+    decltype(&espeak_ListVoices) listVoices = nullptr;
+    decltype(&espeak_SetVoiceByName) setVoiceByName = nullptr;
+    decltype(&espeak_SetParameter) setParameter = nullptr;
+    decltype(&espeak_Synth) synth = nullptr;
+    decltype(&espeak_Terminate) terminate = nullptr;
+    QString loadError;
+
+    bool isLoaded() const { return loadError.isEmpty(); }
+};
+
+template<typename Function>
+void resolve(QLibrary &library, const char *name, Function &function, QString &error)
+{
+    function = reinterpret_cast<Function>(library.resolve(name));
+    if (!function && error.isEmpty())
+        error = library.errorString();
+}
+
+const EspeakFunctions &espeak()
+{
+    // Never destroyed: other statics still use it while the program ends.
+    static const EspeakFunctions *functions = [] {
+        auto *f = new EspeakFunctions;
+        QLibrary library(QStringLiteral("espeak-ng"), 1);
+        if (!library.load()) {
+            f->loadError = library.errorString();
+            return f;
+        }
+        // The library stays loaded after `library` goes out of scope.
+        resolve(library, "espeak_Initialize", f->initialize, f->loadError);
+        resolve(library, "espeak_SetSynthCallback", f->setSynthCallback, f->loadError);
+        resolve(library, "espeak_Info", f->info, f->loadError);
+        resolve(library, "espeak_ListVoices", f->listVoices, f->loadError);
+        resolve(library, "espeak_SetVoiceByName", f->setVoiceByName, f->loadError);
+        resolve(library, "espeak_SetParameter", f->setParameter, f->loadError);
+        resolve(library, "espeak_Synth", f->synth, f->loadError);
+        resolve(library, "espeak_Terminate", f->terminate, f->loadError);
+        return f;
+    }();
+    return *functions;
+}
 
 // What the synthesis callback fills in for the segment being spoken.
 struct SegmentContext {
@@ -132,22 +182,27 @@ EspeakEngine::~EspeakEngine()
 {
     std::lock_guard lock(m_mutex);
     if (m_sampleRate > 0)
-        espeak_Terminate();
+        espeak().terminate();
 }
 
 bool EspeakEngine::ensureInitialized()
 {
     if (!m_initializeTried) {
         m_initializeTried = true;
+        if (!espeak().isLoaded()) {
+            m_error = QStringLiteral("espeak-ng could not be loaded (is libespeak-ng1 installed?): %1")
+                          .arg(espeak().loadError);
+            return false;
+        }
         // DONT_EXIT: a missing data folder must be an error for us, not the end of the process.
-        const int rate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 200, nullptr,
-                                           espeakINITIALIZE_PHONEME_EVENTS | espeakINITIALIZE_PHONEME_IPA
-                                               | espeakINITIALIZE_DONT_EXIT);
+        const int rate = espeak().initialize(AUDIO_OUTPUT_SYNCHRONOUS, 200, nullptr,
+                                                 espeakINITIALIZE_PHONEME_EVENTS | espeakINITIALIZE_PHONEME_IPA
+                                                     | espeakINITIALIZE_DONT_EXIT);
         if (rate <= 0) {
             m_error = QStringLiteral("espeak-ng could not be initialised (is espeak-ng-data installed?)");
         } else {
             m_sampleRate = rate;
-            espeak_SetSynthCallback(onSynthesized);
+            espeak().setSynthCallback(onSynthesized);
         }
     }
     return m_sampleRate > 0;
@@ -161,8 +216,10 @@ bool EspeakEngine::isAvailable()
 
 QString EspeakEngine::productName()
 {
+    if (!espeak().isLoaded())
+        return QStringLiteral("eSpeak NG");
     std::lock_guard lock(m_mutex);
-    const char *version = espeak_Info(nullptr);
+    const char *version = espeak().info(nullptr);
     return QStringLiteral("eSpeak NG %1").arg(QString::fromUtf8(version ? version : ""));
 }
 
@@ -171,7 +228,7 @@ QList<EspeakVoiceInfo> EspeakEngine::listVoicesLocked()
     QList<EspeakVoiceInfo> result;
     if (!ensureInitialized())
         return result;
-    for (const espeak_VOICE **v = espeak_ListVoices(nullptr); v && *v; ++v) {
+    for (const espeak_VOICE **v = espeak().listVoices(nullptr); v && *v; ++v) {
         const espeak_VOICE &voice = **v;
         EspeakVoiceInfo info;
         info.name = QString::fromUtf8(voice.name ? voice.name : "");
@@ -244,22 +301,22 @@ SpokenText EspeakEngine::synthesize(const SpeechRequest &request, const std::ato
         SpeechSettings settings = request.defaults;
         settings.overrideWith(segment.settings);
         const EspeakProsody prosody = espeakProsodyFor(settings, mode.isFemale());
-        if (espeak_SetVoiceByName(espeakVoiceName(mode, prosody.whisper).toUtf8().constData()) != EE_OK
-            && espeak_SetVoiceByName(mode.espeakVoice.toUtf8().constData()) != EE_OK) {
+        if (espeak().setVoiceByName(espeakVoiceName(mode, prosody.whisper).toUtf8().constData()) != EE_OK
+            && espeak().setVoiceByName(mode.espeakVoice.toUtf8().constData()) != EE_OK) {
             result.error = QStringLiteral("espeak-ng has no voice %1").arg(mode.espeakVoice);
             break;
         }
-        espeak_SetParameter(espeakRATE, prosody.rate, 0);
-        espeak_SetParameter(espeakPITCH, prosody.pitch, 0);
-        espeak_SetParameter(espeakRANGE, prosody.range, 0);
-        espeak_SetParameter(espeakVOLUME, prosody.volume, 0);
+        espeak().setParameter(espeakRATE, prosody.rate, 0);
+        espeak().setParameter(espeakPITCH, prosody.pitch, 0);
+        espeak().setParameter(espeakRANGE, prosody.range, 0);
+        espeak().setParameter(espeakVOLUME, prosody.volume, 0);
 
         context.segmentStart = segment.start;
         context.segmentStartMs = result.audio.samples.size() / 2 * 1000 / m_sampleRate;
         context.codePointOffsets = codePointOffsets(text);
         const QByteArray utf8 = text.toUtf8();
-        const espeak_ERROR status = espeak_Synth(utf8.constData(), size_t(utf8.size()) + 1, 0, POS_CHARACTER, 0,
-                                                 espeakCHARS_UTF8, nullptr, nullptr);
+        const espeak_ERROR status = espeak().synth(utf8.constData(), size_t(utf8.size()) + 1, 0, POS_CHARACTER, 0,
+                                                   espeakCHARS_UTF8, nullptr, nullptr);
         if (status != EE_OK && !context.truncated && !context.cancelled) {
             result.error = QStringLiteral("espeak-ng failed to speak (error %1)").arg(int(status));
             break;

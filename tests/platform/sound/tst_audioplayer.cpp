@@ -1,5 +1,6 @@
 #include "platform/sound/AudioPlayer.h"
 #include "platform/sound/Loudness.h"
+#include "platform/sound/PulseStream.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -27,6 +28,12 @@ PcmAudio tone(int durationMs, double amplitude, int rate = 8000)
     return pcm;
 }
 
+bool isLoadedInThisProcess(const QByteArray &libraryName)
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("/" + libraryName);
+}
+
 } // namespace
 
 class TestAudioPlayer : public QObject
@@ -34,6 +41,30 @@ class TestAudioPlayer : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase()
+    {
+        // Linking the client library would cost every program start its thirty dependencies.
+        QVERIFY2(!isLoadedInThisProcess("libpulse-simple.so"), "the sound client must load only for a sound");
+    }
+
+    void streamLoadsItsClientLibraryAndFailsCleanlyWithoutServer()
+    {
+        QVERIFY2(PulseStream::isClientLibraryAvailable(), "libpulse-simple must be installed");
+        QVERIFY(isLoadedInThisProcess("libpulse-simple.so"));
+
+        PulseStream unopened;
+        const char bytes[4] = {};
+        QVERIFY(!unopened.write(bytes, sizeof bytes));
+        QVERIFY(unopened.errorString().startsWith(QStringLiteral("writing to the sound server failed: ")));
+        QVERIFY(!unopened.drain());
+        unopened.flush(); // harmless without a stream
+        QVERIFY(!unopened.isOpen());
+
+        PulseStream badFormat;
+        QVERIFY(!badFormat.open(PcmAudio{0, 1, 16, {}}, QStringLiteral("test")));
+        QCOMPARE(badFormat.errorString(), QStringLiteral("unplayable audio format"));
+    }
+
     void silentPlaybackKeepsTheDuration()
     {
         AudioPlayer player(AudioPlayer::Output::Silent);

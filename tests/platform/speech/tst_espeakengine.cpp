@@ -2,6 +2,7 @@
 #include "platform/speech/LanguageIds.h"
 #include "platform/speech/VoiceCatalogue.h"
 
+#include <QFile>
 #include <QRandomGenerator>
 #include <QSet>
 #include <QTest>
@@ -21,6 +22,12 @@ SpokenText speak(const QString &text, const QString &modeId = {})
     return EspeakEngine::instance().synthesize(request);
 }
 
+bool isLoadedInThisProcess(const QByteArray &libraryName)
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("/" + libraryName);
+}
+
 QStringList wordTexts(const SpokenText &spoken)
 {
     QStringList words;
@@ -38,7 +45,10 @@ class TestEspeakEngine : public QObject
 private slots:
     void initTestCase()
     {
+        // Linking the library would cost every program start its thirty dependencies.
+        QVERIFY2(!isLoadedInThisProcess("libespeak-ng.so"), "espeak-ng must load only when speech is needed");
         QVERIFY2(EspeakEngine::instance().isAvailable(), "espeak-ng with its data must be installed");
+        QVERIFY(isLoadedInThisProcess("libespeak-ng.so"));
     }
 
     void germanSentenceGivesAudioAndOrderedEvents()

@@ -1,0 +1,31 @@
+// ablaufwerk: the macro editor. Its window and everything it does live in the
+// editor library; this only starts the character service and the window.
+
+#include "Ablaufwerk/MainForm.h"
+#include "platform/agent/service/AgentService.h"
+
+#include <QApplication>
+#include <QStringList>
+
+int main(int argc, char *argv[])
+{
+    // The character walks to screen positions, which a Wayland client cannot do with its own windows.
+    if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY") && qEnvironmentVariableIsSet("DISPLAY")
+        && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("ablaufwerk"));
+    // The character's own window outlives the editor's otherwise.
+    QApplication::setQuitOnLastWindowClosed(false);
+    tilvano::agent::installAgentService();
+
+    tilvano::ablaufwerk::MainForm window;
+    QObject::connect(&window, &tilvano::ablaufwerk::MainForm::editorClosed, &application, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    // Whoever starts the editor names the macro to open as the whole command line.
+    const QString wantedMacro = QCoreApplication::arguments().mid(1).join(QLatin1Char(' '));
+    if (!window.start(wantedMacro))
+        return 0;
+    window.show();
+    return application.exec();
+}

@@ -1,0 +1,90 @@
+// The mail page: time from a message renamed into new/ to the page's macro
+// running (the character being asked to speak the mail's subject).
+
+#include "AgentCtl/Agent.h"
+#include "common/MacroScript.h"
+#include "common/MacroStore.h"
+#include "platform/mail/MailServices.h"
+#include "plugins/Outlook/Main.h"
+#include "support/AgentTestBench.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QTimer>
+
+#include <benchmark/benchmark.h>
+
+using namespace tilvano;
+
+namespace {
+
+const QByteArray kMessage = "From: Anna <anna@example.org>\r\nTo: ich@example.org\r\nSubject: Hallo\r\n"
+                            "MIME-Version: 1.0\r\nContent-Type: text/plain; charset=utf-8\r\n\r\nBis morgen.\r\n";
+
+void writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(content);
+}
+
+void BM_NewMailToMacro(benchmark::State &state)
+{
+    test::AgentTestBench bench;
+    test::AgentTestBench::saveStored(QStringLiteral("Logging"), QStringLiteral("0"));
+    mail::MailServices::resetForTesting();
+    const QString maildir = QDir::homePath() + QStringLiteral("/Maildir");
+    for (const char *sub : {"cur", "new", "tmp"})
+        QDir().mkpath(maildir + QLatin1Char('/') + QLatin1String(sub));
+    StoreMacro(0, QStringLiteral("Post"),
+               composeScriptText({speakStatement(QStringLiteral("Post von <SENDER>: <SUBJECT>")).scriptLine}));
+    SaveSetting(settingsApplication(), QStringLiteral("Outlook2000"), QStringLiteral("NewMailMacro"),
+                QStringLiteral("Post"));
+
+    auto agent = bench.agentWithCharacter();
+    auto page = std::make_unique<outlook::Main>();
+    page->Init(agent.get());
+    if (!page->isConnected()) {
+        state.SkipWithError("page not connected to the Maildir");
+        return;
+    }
+
+    QEventLoop loop;
+    QObject::connect(agent.get(), &Agent::EvSpeak, &loop, [&loop](QString &text) {
+        if (text.startsWith(QStringLiteral("Post von")))
+            loop.quit();
+    });
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QCoreApplication::processEvents(); // the start-up greeting
+
+    int n = 0;
+    for (auto _ : state) {
+        const QString name = QStringLiteral("%1.M1P1Q%2.bench").arg(1700000000 + n).arg(n);
+        ++n;
+        writeFile(maildir + QStringLiteral("/tmp/") + name, kMessage);
+        QElapsedTimer timer;
+        timer.start();
+        guard.start(2000);
+        QFile::rename(maildir + QStringLiteral("/tmp/") + name, maildir + QStringLiteral("/new/") + name);
+        loop.exec();
+        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+        if (!guard.isActive())
+            state.SkipWithError("macro not run within 2 s");
+        guard.stop();
+        // Read, so the next message is again the only unread one.
+        QFile::rename(maildir + QStringLiteral("/new/") + name, maildir + QStringLiteral("/cur/") + name
+                                                                    + QStringLiteral(":2,S"));
+        QCoreApplication::processEvents();
+    }
+    page.reset();
+    agent.reset();
+    mail::MailServices::resetForTesting();
+}
+BENCHMARK(BM_NewMailToMacro)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(200);
+
+} // namespace

@@ -1,0 +1,310 @@
+// The mail page on a real Maildir in the test's home and a real character
+// object with a recording character: which macro runs for which mail, what
+// of a mail reaches the script, the menu entry, the box, errors and closing.
+
+#include "MaildirFixture.h"
+#include "MakroCombo/MacroBox.h"
+#include "common/MacroScript.h"
+#include "common/MacroStore.h"
+#include "platform/mail/MailErrors.h"
+#include "platform/mail/MailService.h"
+#include "platform/mail/MailServices.h"
+#include "platform/mail/MimeMessageReader.h"
+#include "plugins/Outlook/MailConnection.h"
+#include "plugins/Outlook/Main.h"
+#include "plugins/PagePlugin.h"
+#include "support/AgentTestBench.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPluginLoader>
+#include <QPushButton>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace tilvano;
+using namespace tilvano::test;
+using tilvano::outlook::Main;
+
+namespace {
+
+QString speakCall(const QString &text) { return QStringLiteral("somebody.Speak(%1, )").arg(text); }
+const QString kStopAll = QStringLiteral("somebody.StopAll()");
+
+void setting(const QString &key, const QString &value)
+{
+    SaveSetting(settingsApplication(), QStringLiteral("Outlook2000"), key, value);
+}
+QString setting(const QString &key)
+{
+    return GetSetting(settingsApplication(), QStringLiteral("Outlook2000"), key, QStringLiteral("<absent>"));
+}
+QByteArray mailText(const QByteArray &from, const QByteArray &subject, const QByteArray &body = "x")
+{
+    return MaildirFixture::message(from, "Anna <anna@example.org>, bert@example.org", subject, body);
+}
+
+} // namespace
+
+class TestOutlookPage : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<AgentTestBench> bench;
+    std::unique_ptr<Agent> agent;
+    std::unique_ptr<MaildirFixture> inbox;
+    std::unique_ptr<Main> page;
+
+    // Stores a macro that speaks `text` and chooses it under `key`.
+    static void chooseSpeaking(const QString &key, const QString &text)
+    {
+        const int slot = int(ListMacros().size());
+        StoreMacro(slot, key, composeScriptText({speakStatement(text).scriptLine}));
+        setting(key, key);
+    }
+    Main &openPage()
+    {
+        page = std::make_unique<Main>();
+        page->Init(agent.get());
+        QCoreApplication::processEvents(); // the application's start-up greeting
+        bench->control->clearCalls();
+        bench->clearLog();
+        return *page;
+    }
+    // Unread mail put straight into cur/, as a client that listed it: no event.
+    void putUnread(const QByteArray &message) { QVERIFY(!inbox->store(message, QString()).isEmpty()); }
+    static std::shared_ptr<mail::MailApplication> application() { return mail::MailServices::mail().runningApplication(); }
+    QStringList calls() const { return bench->control->calls(); }
+    QStringList menuNames() const { return bench->character()->commands().names(); }
+
+private slots:
+    void init()
+    {
+        bench = std::make_unique<AgentTestBench>();
+        mail::MailServices::resetForTesting();
+        agent = bench->agentWithCharacter();
+        // Plain sentences, so that the calls show only what the macro said.
+        agent->setSpeed(-1);
+        agent->setPitch(-1);
+        agent->setVolume(-1);
+        bench->character()->setVisibleState(true);
+        inbox = std::make_unique<MaildirFixture>(QDir::homePath() + QStringLiteral("/Maildir"));
+        QVERIFY(inbox->create());
+    }
+    void cleanup()
+    {
+        page.reset();
+        agent.reset();
+        mail::MailServices::resetForTesting();
+        bench.reset();
+    }
+
+    void newUserStartsActiveWithNoMacros()
+    {
+        Main &p = openPage();
+        QVERIFY(p.activeBox()->isChecked() && p.isConnected() && !p.PageChanged());
+        for (MacroBox *picker : {p.newMailPicker(), p.multiNewMailPicker(), p.mailSentPicker(), p.reminderPicker(),
+                                 p.noNewMailPicker()})
+            QVERIFY(picker->Text() == MacroBox::noMacroText() && picker->Enabled());
+        const auto entries = bench->character()->commands().entries();
+        QCOMPARE(entries.last().name, Main::menuEntryName());
+        QCOMPARE(entries.last().caption + entries.last().voice, QStringLiteral("Mails abrufencheck mail"));
+        QVERIFY(entries.last().enabled && entries.last().visible);
+    }
+
+    void unreadCountChoosesTheMacro_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("spoken");
+        QTest::newRow("none") << 0 << QStringLiteral("Keine Post");
+        QTest::newRow("one: quote in subject, lower-case placeholder")
+            << 1 << QStringLiteral("Von Jürgen an Anna: Sag \"Hallo\" (Sag \"Hallo\")");
+        QTest::newRow("three: no details") << 3 << QStringLiteral("3 neue Mails, 3<SENDER>");
+    }
+    void unreadCountChoosesTheMacro()
+    {
+        QFETCH(int, count);
+        QFETCH(QString, spoken);
+        chooseSpeaking(QStringLiteral("NewMailMacro"), QStringLiteral("Von <SENDER> an <Recipient>: <SUBJECT> (<subject>)"));
+        chooseSpeaking(QStringLiteral("MultiNewMailMacro"), QStringLiteral("<COUNT> neue Mails, <count><SENDER>"));
+        chooseSpeaking(QStringLiteral("MacroNoNewMail"), QStringLiteral("Keine Post"));
+        Main &p = openPage();
+        for (int i = 0; i < count; ++i)
+            putUnread(mailText("=?UTF-8?Q?J=C3=BCrgen?= <j@example.org>", "Sag \"Hallo\""));
+        emit application()->newMail();
+        QCOMPARE(calls(), (QStringList{kStopAll, speakCall(spoken)}));
+        QCOMPARE(agent->LastError().number + p.LastError().number, 0);
+    }
+
+    void noMacroChosenRunsTheEmptyText()
+    {
+        openPage();
+        putUnread(mailText("a@example.org", "B"));
+        emit application()->newMail();
+        QCOMPARE(calls(), QStringList{kStopAll});
+        QVERIFY(bench->logMessages().contains(QStringLiteral("RunMacroText: ")));
+    }
+
+    void mailContentStaysSpokenText_data()
+    {
+        QTest::addColumn<QByteArray>("message");
+        QTest::newRow("script in every field") << mailText(
+            "\"Mallory\\\" : Kibo.Hide : x\" <m@example.org>", "x\" : Kibo.Hide : Kibo.SpeakIt \"<!!BR!!>Kibo.Hide<!!BR!!>",
+            "Zeile\r\nKibo.Hide\r\nCreateObject(\"WScript.Shell\").Run \"rm -rf ~\"\r\n\"<!!BR!!>Kibo.Hide");
+        // Filled in once: placeholders inside a value are not filled again.
+        QTest::newRow("placeholders in values") << mailText("<SUBJECT> <s@example.org>", "<MAILTEXT>", "geheim");
+    }
+    void mailContentStaysSpokenText()
+    {
+        QFETCH(QByteArray, message);
+        const QString macro = QStringLiteral("Von <SENDER> an <RECIPIENT>: <SUBJECT> - <MAILTEXT>");
+        chooseSpeaking(QStringLiteral("NewMailMacro"), macro);
+        chooseSpeaking(QStringLiteral("MailSentMacro"), macro);
+        openPage();
+        const mail::MailItem item = mail::MimeMessageReader::parse(message);
+        QString spoken = QStringLiteral("Von %1 an Anna: %2 - %3").arg(item.senderName, item.subject, item.body);
+        spoken.replace(macroLineSeparator(), QStringLiteral(" ")).replace(QLatin1Char('\r'), QLatin1Char(' '));
+        spoken.replace(QLatin1Char('\n'), QLatin1Char(' '));
+
+        inbox->deliver(message); // end to end: the Maildir raises the event
+        QTRY_COMPARE_WITH_TIMEOUT(calls(), (QStringList{kStopAll, speakCall(spoken)}), 10000);
+        bool cancel = false;
+        emit application()->itemSend(item, cancel);
+        // Exactly what was asked for, twice: nothing of the mail ran as script.
+        QCOMPARE(calls(), (QStringList{kStopAll, speakCall(spoken), kStopAll, speakCall(spoken)}));
+        QVERIFY(!cancel);
+        QCOMPARE(agent->LastError().number, 0);
+    }
+
+    void reminderStartupAndQuitSpeak()
+    {
+        chooseSpeaking(QStringLiteral("MacroReminder"), QStringLiteral("Termin: <subject>"));
+        openPage();
+        mail::ReminderItem due;
+        due.subject = QStringLiteral("Zahnarzt \"heute\"\n10 Uhr");
+        emit application()->reminder(due);
+        emit application()->startup();
+        emit application()->quit();
+        QCOMPARE(calls(), (QStringList{speakCall(QStringLiteral("Termin: Zahnarzt \"heute\" 10 Uhr")),
+                                       speakCall(QStringLiteral("Outlook wurde geöffnet.")),
+                                       speakCall(QStringLiteral("Outlook wurde geschlossen."))}));
+    }
+
+    void clearingTheBoxRemovesTheEntryAndStopsEvents()
+    {
+        chooseSpeaking(QStringLiteral("MacroNoNewMail"), QStringLiteral("Keine Post"));
+        Main &p = openPage();
+        const std::shared_ptr<mail::MailApplication> keptElsewhere = application();
+        p.activeBox()->click();
+        QVERIFY(p.PageChanged() && !p.isConnected() && !p.newMailPicker()->Enabled());
+        QVERIFY(!menuNames().contains(Main::menuEntryName()));
+        emit keptElsewhere->newMail();
+        emit keptElsewhere->startup();
+        QVERIFY(calls().filter(QStringLiteral("Speak")).isEmpty());
+        // Inactive, asked to look anyway: the character stops, the failure is kept quietly.
+        p.LookForNewMail();
+        QCOMPARE(calls().last(), kStopAll);
+        QCOMPARE(p.LastError().number, 91);
+
+        p.activeBox()->click();
+        QVERIFY(p.isConnected() && p.newMailPicker()->Enabled());
+        QVERIFY(menuNames().contains(Main::menuEntryName()));
+    }
+
+    void menuEntryLooksEvenWhenFetchingFails()
+    {
+        SaveSetting(settingsApplication(), QStringLiteral("Mail"), QStringLiteral("SyncCommand"), QStringLiteral("false"));
+        chooseSpeaking(QStringLiteral("MultiNewMailMacro"), QStringLiteral("<COUNT> neue Mails"));
+        Main &p = openPage();
+        QVERIFY(!p.SendReceiveAll());
+        putUnread(mailText("a@example.org", "A"));
+        putUnread(mailText("b@example.org", "B"));
+        bench->control->chooseCommand(Main::menuEntryName());
+        QCOMPARE(calls(), (QStringList{kStopAll, speakCall(QStringLiteral("2 neue Mails"))}));
+        QString otherName = QStringLiteral("CheckForNewMails");
+        emit agent->MenuEvent(otherName);
+        QCOMPARE(calls().size(), 2);
+    }
+
+    void sendReceiveWorksWithoutTheBox()
+    {
+        setting(QStringLiteral("Active"), QStringLiteral("0"));
+        Main &p = openPage();
+        QVERIFY(!p.activeBox()->isChecked() && !application());
+        QVERIFY(!menuNames().contains(Main::menuEntryName()));
+        QVERIFY(p.SendReceiveAll());
+        QVERIFY(!application()); // its own application, let go again
+    }
+
+    void failedStartShowsTheErrorOnThePage()
+    {
+        QVERIFY(QDir(inbox->path()).removeRecursively());
+        Main &p = openPage();
+        QVERIFY(!p.errorLabel()->isHidden());
+        QVERIFY2(p.errorLabel()->text().startsWith(QStringLiteral("Es ist ein Fehler bei der Initialisierung aufgetreten: ")
+                                                   + QString::number(mail::maildirMissing(inbox->path()).number) + " - "),
+                 qPrintable(p.errorLabel()->text()));
+        QVERIFY(!p.activeBox()->isEnabled() && !p.saveButton()->isEnabled() && !p.reminderPicker()->Enabled());
+        QVERIFY(!p.SendReceiveAll());
+        QVERIFY(bench->dialogs.shown().isEmpty());
+
+        page = std::make_unique<Main>(); // no character: reported
+        page->Init(nullptr);
+        QCOMPARE(page->LastError().number, 91);
+        QCOMPARE(bench->dialogs.shown().value(0).title, QStringLiteral("Fehler!"));
+    }
+
+    void closingAsksSavesAndRemovesTheEntry()
+    {
+        chooseSpeaking(QStringLiteral("NewMailMacro"), QStringLiteral("Post"));
+        openPage();
+        page.reset();
+        QVERIFY(bench->dialogs.shown().isEmpty()); // nothing edited
+        QVERIFY(!menuNames().contains(Main::menuEntryName()));
+
+        Main &p = openPage();
+        p.activeBox()->click();
+        p.newMailPicker()->setText(MacroBox::noMacroText());
+        bench->dialogs.queueAnswer(DialogService::Yes);
+        page.reset();
+        QCOMPARE(bench->dialogs.shown().value(0).title, QStringLiteral("Einstellungen Outlook"));
+        QCOMPARE(setting(QStringLiteral("Active")), QStringLiteral("0"));
+        QCOMPARE(setting(QStringLiteral("NewMailMacro")), MacroBox::noMacroText());
+    }
+
+    void libraryOffersThePageAndItsHelp()
+    {
+        QPluginLoader loader(QStringLiteral(TILVANO_OUTLOOK_LIBRARY));
+        auto *plugin = qobject_cast<PagePlugin *>(loader.instance());
+        QVERIFY2(plugin, qPrintable(loader.errorString()));
+        QCOMPARE(plugin->classIdentifier() + plugin->libraryDescription(),
+                 QStringLiteral("TilvanoOutlookPlugin.MainTilvano (Outlook 2000)"));
+        std::unique_ptr<PluginPage> created(plugin->createMain(nullptr));
+        QCOMPARE(created->PluginCaption() + created->TreeParent(), QStringLiteral("OutlookModule"));
+        created->helpButton()->click();
+        const auto box = bench->dialogs.shown().value(0);
+        QCOMPARE(box.title, QStringLiteral("Tilvano Outlook-Plugin"));
+        QCOMPARE(box.icon(), DialogService::Information);
+        QVERIFY(box.text.startsWith(QStringLiteral("Plugin: Outlook2000\r\nVerfügbare Platzhalter:\r\n\r\n")));
+        QCOMPARE(box.text.count(QStringLiteral("\r\n")), 21);
+    }
+
+    void applicationOutlivesAnEventThatReleasesIt()
+    {
+        outlook::MailConnection connection;
+        QVERIFY(!connection.connectTo(mail::MailServices::mail()).isError());
+        QPointer<mail::MailApplication> held = connection.application();
+        bool aliveInHandler = false;
+        int quits = 0;
+        connect(&connection, &outlook::MailConnection::quit, this, [&] { ++quits; });
+        connect(&connection, &outlook::MailConnection::newMail, this, [&] {
+            connection.release();
+            aliveInHandler = !held.isNull();
+        });
+        emit held->newMail();
+        QVERIFY(aliveInHandler && held.isNull()); // gone once the event returned
+        QCOMPARE(quits, 0);
+    }
+};
+
+QTEST_MAIN(TestOutlookPage)
+#include "tst_outlookpage.moc"

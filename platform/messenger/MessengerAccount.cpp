@@ -6,15 +6,13 @@ namespace tilvano::messenger {
 
 namespace {
 
-const QString section = QStringLiteral("Messenger");
-
 // The number a failed object creation has always carried ("cannot create
 // object"), so callers that show it need nothing special.
 constexpr qint32 cannotCreateObject = 429;
 
 QString stored(const QString &key, const QString &fallback = QString())
 {
-    return GetSetting(settingsApplication(), section, key, fallback);
+    return GetSetting(settingsApplication(), AccountSetting::section(), key, fallback);
 }
 
 bool fail(ErrorInfo &error, const QString &description)
@@ -48,9 +46,9 @@ QString MessengerAccount::domain() const
 std::optional<MessengerAccount> MessengerAccount::load(ErrorInfo &error)
 {
     MessengerAccount account;
-    account.jid = stored(QStringLiteral("Jid")).trimmed();
-    account.password = stored(QStringLiteral("Password"));
-    account.server = stored(QStringLiteral("Server")).trimmed();
+    account.jid = stored(AccountSetting::jidKey()).trimmed();
+    account.password = stored(AccountSetting::passwordKey());
+    account.server = stored(AccountSetting::serverKey()).trimmed();
 
     if (account.jid.isEmpty() || account.password.isEmpty()) {
         fail(error, QStringLiteral("Es ist kein Messenger-Konto eingerichtet (Jabber-ID und Passwort fehlen)."));
@@ -60,7 +58,7 @@ std::optional<MessengerAccount> MessengerAccount::load(ErrorInfo &error)
         fail(error, QStringLiteral("Die Jabber-ID \"%1\" ist ungültig; erwartet wird name@server.").arg(account.jid));
         return std::nullopt;
     }
-    const QString portText = stored(QStringLiteral("Port"), QStringLiteral("5222"));
+    const QString portText = stored(AccountSetting::portKey(), QStringLiteral("5222"));
     const std::optional<qint32> port = settingToInt32(portText);
     if (!port || *port < 1 || *port > 65535) {
         fail(error, QStringLiteral("Der Port \"%1\" des Messenger-Servers ist ungültig.").arg(portText));
@@ -68,17 +66,17 @@ std::optional<MessengerAccount> MessengerAccount::load(ErrorInfo &error)
     }
     account.port = quint16(*port);
     // An unreadable value must not weaken the connection: it counts as "True".
-    account.requireTls = settingToBool(stored(QStringLiteral("RequireTls"), QStringLiteral("True"))).value_or(true);
+    account.requireTls = settingToBool(stored(AccountSetting::requireTlsKey(), QStringLiteral("True"))).value_or(true);
     return account;
 }
 
 void MessengerAccount::save() const
 {
-    SaveSetting(settingsApplication(), section, QStringLiteral("Jid"), jid);
-    SaveSetting(settingsApplication(), section, QStringLiteral("Password"), password);
-    SaveSetting(settingsApplication(), section, QStringLiteral("Server"), server);
-    SaveSetting(settingsApplication(), section, QStringLiteral("Port"), intSetting(port));
-    SaveSetting(settingsApplication(), section, QStringLiteral("RequireTls"), boolSetting(requireTls));
+    SaveSetting(settingsApplication(), AccountSetting::section(), AccountSetting::jidKey(), jid);
+    SaveSetting(settingsApplication(), AccountSetting::section(), AccountSetting::passwordKey(), password);
+    SaveSetting(settingsApplication(), AccountSetting::section(), AccountSetting::serverKey(), server);
+    SaveSetting(settingsApplication(), AccountSetting::section(), AccountSetting::portKey(), intSetting(port));
+    SaveSetting(settingsApplication(), AccountSetting::section(), AccountSetting::requireTlsKey(), boolSetting(requireTls));
 }
 
 } // namespace tilvano::messenger

@@ -1,0 +1,220 @@
+#include "plugins/Messenger/Main.h"
+
+#include "MakroCombo/MacroBox.h"
+#include "common/SettingsStore.h"
+#include "common/Twips.h"
+#include "platform/messenger/MessengerAccount.h"
+#include "platform/messenger/MessengerFactory.h"
+#include "platform/system/DialogService.h"
+#include "plugins/Messenger/AccountFields.h"
+#include "plugins/Messenger/MessengerReactions.h"
+
+#include <QCheckBox>
+#include <QLabel>
+
+namespace tilvano::messengerpage {
+
+namespace {
+
+const QString activeKey = QStringLiteral("active");
+
+PageIdentity messengerIdentity()
+{
+    PageIdentity identity;
+    identity.caption = QStringLiteral("Messenger");
+    identity.treeParent = QStringLiteral("Module");
+    identity.description = QStringLiteral("Plugin für MSN Messenger");
+    identity.heading = QStringLiteral("Einstellungen MSN Messenger");
+    identity.headingWidth = 2940;
+    identity.closingTitle = QStringLiteral("Tilvano: Einstellungen MSN Messenger");
+    identity.section = messenger::AccountSetting::section();
+    return identity;
+}
+
+QLabel *addLabel(QWidget *page, const QString &name, const QString &text, const QRect &geometry)
+{
+    auto *label = new QLabel(text, page);
+    label->setObjectName(name);
+    label->setGeometry(geometry);
+    return label;
+}
+
+MacroBox *addPicker(QWidget *page, const QString &name, const QRect &geometry)
+{
+    auto *picker = new MacroBox(page);
+    picker->setObjectName(name);
+    picker->setGeometry(geometry);
+    return picker;
+}
+
+QCheckBox *addCheckBox(QWidget *page, const QString &name, const QString &text, const QRect &geometry)
+{
+    auto *box = new QCheckBox(text, page);
+    box->setObjectName(name);
+    box->setGeometry(geometry);
+    return box;
+}
+
+// A stored box value: "0" clears the box, any other number ticks it, and
+// text that is no number counts as the default.
+bool storedTick(const QString &stored, bool defaultTicked)
+{
+    const std::optional<qint32> value = settingToInt32(stored);
+    return value ? *value != 0 : defaultTicked;
+}
+
+} // namespace
+
+Main::Main(QWidget *parent)
+    : PluginPage(messengerIdentity(), parent)
+{
+    captionLabel()->setObjectName(QStringLiteral("Label2"));
+
+    cbActive = addCheckBox(this, QStringLiteral("cbActive"), QStringLiteral("Aktiv"), twipsRect(300, 450, 2490, 195));
+    addLabel(this, QStringLiteral("Label3"), QStringLiteral("Anmelden:"), twipsRect(375, 900, 1740, 240));
+    MacroLogon = addPicker(this, QStringLiteral("MacroLogon"), twipsRect(2400, 825, 3390, 315));
+    addLabel(this, QStringLiteral("Label1"), QStringLiteral("Eintreffende Nachricht:"), twipsRect(375, 1425, 1815, 240));
+    MacroMessage = addPicker(this, QStringLiteral("MacroMessage"), twipsRect(2400, 1350, 3390, 315));
+    cbEnableDefault = addCheckBox(this, QStringLiteral("cbEnableDefault"), QStringLiteral("Messenger Standardaktion"),
+                                  twipsRect(2400, 1800, 3015, 240));
+    addLabel(this, QStringLiteral("Label4"), QStringLiteral("Abmelden:"), twipsRect(375, 2400, 1515, 240));
+    MacroLogoff = addPicker(this, QStringLiteral("MacroLogoff"), twipsRect(2400, 2325, 3465, 315));
+    addLabel(this, QStringLiteral("Label5"), QStringLiteral("Einladung erhalten:"), twipsRect(375, 2925, 1515, 240));
+    MacroInvite = addPicker(this, QStringLiteral("MacroInvite"), twipsRect(2400, 2850, 3540, 315));
+    lbError = addLabel(this, QStringLiteral("lbError"), QString(), twipsRect(375, 3375, 6315, 765));
+    lbError->setWordWrap(true);
+    lbError->setVisible(false);
+
+    m_account = new AccountFields(this);
+    m_account->setGeometry(twipsRect(375, 4260, 6315, 1650));
+
+    // Init fills and saving writes the pickers in this order.
+    addMacroPicker(MacroInvite, QStringLiteral("MacroInvite"));
+    addMacroPicker(MacroLogoff, QStringLiteral("MacroLogoff"));
+    addMacroPicker(MacroLogon, QStringLiteral("MacroLogon"));
+    addMacroPicker(MacroMessage, QStringLiteral("MacroMessage"));
+
+    // Inactive until Init or the user ticks the box.
+    setReactionControlsEnabled(false);
+
+    connect(cbActive, &QCheckBox::toggled, this, &Main::cbActive_Toggled);
+    watchForEdits(cbEnableDefault);
+    watchForEdits(m_account->jidField());
+    watchForEdits(m_account->passwordField());
+    watchForEdits(m_account->serverField());
+}
+
+Main::~Main()
+{
+    closePage();
+}
+
+void Main::SaveAll()
+{
+    savePage();
+}
+
+void Main::loadSettings()
+{
+    // The account first: ticking the box below logs on with it.
+    m_account->load();
+    cbActive->setChecked(storedTick(readSetting(activeKey, QStringLiteral("1")), true));
+    // A box that was already as stored ran no handler; the pickers' own Init
+    // may have enabled them meanwhile.
+    if (!m_inErrorState)
+        setReactionControlsEnabled(cbActive->isChecked());
+    cbEnableDefault->setChecked(
+        storedTick(readSetting(MessengerReactions::enableDefaultKey(), QStringLiteral("1")), true));
+}
+
+void Main::saveSettings()
+{
+    writeSetting(activeKey, checkBoxValue(cbActive));
+    writeSetting(MessengerReactions::enableDefaultKey(), checkBoxValue(cbEnableDefault));
+    // A messenger logged on with the old account would keep using it until
+    // the next start; connect afresh with the new one.
+    if (m_account->save() && oMessenger) {
+        releaseMessenger();
+        connectMessenger();
+    }
+}
+
+void Main::teardown()
+{
+    releaseMessenger();
+}
+
+PageHelp Main::help() const
+{
+    PageHelp box;
+    box.lines = {QStringLiteral("Plugin: MS Messenger"),
+                 QStringLiteral("Verfügbare Platzhalter:"),
+                 QString(),
+                 QStringLiteral("Eintreffende Nachricht: "),
+                 QStringLiteral("<FRIENDLYNAME> = Absender"),
+                 QStringLiteral("<MESSAGE> = Nachricht"),
+                 QString(),
+                 QStringLiteral("Einladung erhalten:"),
+                 QStringLiteral("<FRIENDLYNAME> = Einladender Benutzer"),
+                 QStringLiteral("<APPLICATION> = Programm, zu dem eingeladen wird"),
+                 QString(),
+                 QString(),
+                 QString()};
+    box.icon = DialogService::Information;
+    return box;
+}
+
+void Main::cbActive_Toggled(bool ticked)
+{
+    if (ticked) {
+        if (!connectMessenger())
+            return;
+    } else {
+        releaseMessenger();
+    }
+    setReactionControlsEnabled(ticked);
+    markChanged();
+}
+
+bool Main::connectMessenger()
+{
+    ErrorInfo error;
+    std::unique_ptr<messenger::Messenger> created = messenger::MessengerFactory::current().createMessenger(error);
+    if (!created) {
+        if (!error.isError()) {
+            error.number = 429;
+            error.source = QStringLiteral("Messenger");
+            error.description = QStringLiteral("Der Messenger konnte nicht gestartet werden.");
+        }
+        ShowInitError(error);
+        return false;
+    }
+    oMessenger = std::move(created);
+    const ReactionMacros macros{MacroLogon, MacroMessage, MacroLogoff, MacroInvite};
+    m_reactions = std::make_unique<MessengerReactions>(*oMessenger, kibo(), macros);
+    return true;
+}
+
+void Main::releaseMessenger()
+{
+    m_reactions.reset();
+    oMessenger.reset();
+}
+
+void Main::setReactionControlsEnabled(bool enabled)
+{
+    for (MacroBox *picker : {MacroInvite, MacroLogoff, MacroLogon, MacroMessage})
+        picker->setEnabledFlag(enabled);
+    cbEnableDefault->setEnabled(enabled);
+}
+
+void Main::ShowInitError(const ErrorInfo &error)
+{
+    m_inErrorState = true;
+    const QString text = QStringLiteral("Es ist ein Fehler aufgetreten: ") + QString::number(error.number)
+        + QStringLiteral(" - ") + error.description + QStringLiteral(" in ") + error.source
+        + QStringLiteral(" Zeile ") + QString::number(error.line);
+    showErrorState(lbError, text, {cbActive, cbEnableDefault});
+}
+
+} // namespace tilvano::messengerpage

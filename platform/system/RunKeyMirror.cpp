@@ -20,7 +20,15 @@ bool RunKeyMirror::isMirrored(const QString &keyPath, const QString &name) const
            && normalizedKeyPath(keyPath).compare(runKeyPath(), Qt::CaseInsensitive) == 0;
 }
 
-bool RunKeyMirror::keyExists(const QString &keyPath) { return m_inner->keyExists(keyPath); }
+bool RunKeyMirror::keyExists(const QString &keyPath)
+{
+    if (m_inner->keyExists(keyPath))
+        return true;
+    // An entry that another tool made stands for the value, and so for its
+    // key: callers that look for the key before they delete the value must
+    // still be able to remove the entry.
+    return isMirrored(keyPath, runValueName()) && m_entry.command().has_value();
+}
 
 std::optional<RegistryValue> RunKeyMirror::value(const QString &keyPath, const QString &name)
 {

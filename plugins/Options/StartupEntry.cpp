@@ -42,10 +42,6 @@ ErrorInfo StartupEntry::set(const QString &command)
 
 ErrorInfo StartupEntry::clear()
 {
-    // The delete only looks at an existing key, and an autostart entry made
-    // by another tool has none in our registry: without the key the entry
-    // would stay, and tick the box again next time.
-    SystemServices::registry().createKey(QStringLiteral("HKEY_CURRENT_USER\\") + runKey());
     DeleteRegValue(HKEY_CURRENT_USER, runKey(), valueName());
     // The delete's status cannot tell "was not there" from "could not be
     // removed"; what is left afterwards can.

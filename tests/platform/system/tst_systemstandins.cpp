@@ -3,11 +3,17 @@
 #include "platform/system/Registry.h"
 #include "platform/system/RunKeyMirror.h"
 #include "platform/system/ShellExecutor.h"
+#include "platform/system/SingleInstance.h"
 #include "platform/system/SystemServices.h"
 #include "platform/system/WindowsDirectory.h"
 #include "support/IsolatedHome.h"
 
 #include <QtTest>
+
+#include <future>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using namespace tilvano;
 
@@ -45,6 +51,11 @@ private slots:
         writeFile(entry.filePath(), "[Desktop Entry]\nType=Application\nName=Tilvano\nExec=tilvano --quiet\n");
         Registry &registry = SystemServices::registry();
         QCOMPARE(registry.value(RunKeyMirror::runKeyPath(), QStringLiteral("Tilvano"))->text, QStringLiteral("tilvano"));
+        // Its key counts as there, so a delete that checks for the key first removes the entry.
+        QVERIFY(registry.keyExists(RunKeyMirror::runKeyPath()));
+        QVERIFY(registry.deleteValue(RunKeyMirror::runKeyPath(), QStringLiteral("Tilvano")));
+        QVERIFY(!QFile::exists(entry.filePath()));
+        QVERIFY(!registry.keyExists(RunKeyMirror::runKeyPath()));
         writeFile(entry.filePath(), "[Desktop Entry]\nType=Application\nExec=tilvano\nHidden=true\n");
         QVERIFY(!registry.value(RunKeyMirror::runKeyPath(), QStringLiteral("Tilvano")));
         // A stored value without its entry (removed by the desktop's settings) is off.
@@ -150,7 +161,75 @@ private slots:
         third.waitForFinished();
     }
 
+    void instanceFilesArePrivateAndLeftTidy()
+    {
+        SingleInstance instance(QStringLiteral("Tilvano"));
+        QVERIFY(instance.tryAcquire());
+        const QFile::Permissions modeBits = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
+                                            | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther
+                                            | QFile::WriteOther | QFile::ExeOther;
+        for (const QString &path : {instance.lockPath(), instance.socketPath()}) {
+            QVERIFY2(QFileInfo::exists(path), qPrintable(path));
+            QCOMPARE(QFile::permissions(path) & modeBits, QFile::ReadOwner | QFile::WriteOwner);
+        }
+        // Nothing but the lock and the socket: the name it was bound under is gone.
+        QCOMPARE(QDir(m_home->runtimeDir()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size(), 2);
+        QVERIFY(!SingleInstance(QStringLiteral("Tilvano")).tryAcquire());
+
+        instance.release();
+        QVERIFY(!QFileInfo::exists(instance.socketPath()));
+        SingleInstance next(QStringLiteral("Tilvano"));
+        QVERIFY(next.tryAcquire());
+    }
+
+    void leftOverSocketIsTakenOverAndOddRequestsAreRefused()
+    {
+        SingleInstance probe(QStringLiteral("Tilvano"));
+        // A crashed instance leaves a socket nobody listens on.
+        {
+            const QByteArray path = QFile::encodeName(probe.socketPath());
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            qstrncpy(address.sun_path, path.constData(), sizeof address.sun_path);
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            QCOMPARE(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+            ::close(fd);
+        }
+        QVERIFY(!probe.activateRunningInstance());
+
+        SingleInstance instance(QStringLiteral("Tilvano"));
+        QVERIFY(instance.tryAcquire());
+        QSignalSpy activations(&instance, &SingleInstance::activationRequested);
+        // The asking side blocks until answered, so it runs beside our event loop.
+        const auto ask = [&probe](const QString &message) {
+            return std::async(std::launch::async, [&probe, message] { return probe.activateRunningInstance(message); });
+        };
+
+        auto answered = ask(QStringLiteral("Grüße"));
+        QVERIFY(answeredInTime(answered));
+        QVERIFY(answered.get());
+        QCOMPARE(activations.size(), 1);
+        QCOMPARE(activations.takeFirst().first().toString(), QStringLiteral("Grüße"));
+
+        // A flood is cut off unanswered, without an activation, and the next request still works.
+        auto flooded = ask(QString(SingleInstance::maxMessageBytes + 10, QLatin1Char('x')));
+        QVERIFY(answeredInTime(flooded));
+        QVERIFY(!flooded.get());
+        auto plain = ask(QString());
+        QVERIFY(answeredInTime(plain));
+        QVERIFY(plain.get());
+        QCOMPARE(activations.size(), 1);
+        QCOMPARE(activations.takeFirst().first().toString(), QStringLiteral("activate"));
+    }
+
 private:
+    // Runs our event loop (the listening side) until the asking side is done; shorter
+    // than its own time-out, so a time-out never passes for a refusal.
+    static bool answeredInTime(std::future<bool> &asking)
+    {
+        return QTest::qWaitFor([&] { return asking.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+                               1500);
+    }
     static void writeFile(const QString &path, const QByteArray &bytes)
     {
         QFile f(path);

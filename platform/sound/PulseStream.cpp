@@ -3,6 +3,8 @@
 #include <pulse/error.h>
 #include <pulse/simple.h>
 
+#include "platform/system/LibraryFunctions.h"
+
 #include <QLibrary>
 
 namespace tilvano::sound {
@@ -25,14 +27,6 @@ struct PulseFunctions {
     bool isLoaded() const { return loadError.isEmpty(); }
 };
 
-template<typename Function>
-void resolve(QLibrary &library, const char *name, Function &function, QString &error)
-{
-    function = reinterpret_cast<Function>(library.resolve(name));
-    if (!function && error.isEmpty())
-        error = library.errorString();
-}
-
 const PulseFunctions &pulse()
 {
     // Thread-safe once-only initialisation: sounds are opened on worker threads.
@@ -45,12 +39,12 @@ const PulseFunctions &pulse()
             return f;
         }
         // The library stays loaded after `library` goes out of scope.
-        resolve(library, "pa_simple_new", f->simpleNew, f->loadError);
-        resolve(library, "pa_simple_write", f->simpleWrite, f->loadError);
-        resolve(library, "pa_simple_drain", f->simpleDrain, f->loadError);
-        resolve(library, "pa_simple_flush", f->simpleFlush, f->loadError);
-        resolve(library, "pa_simple_free", f->simpleFree, f->loadError);
-        resolve(library, "pa_strerror", f->strError, f->loadError); // from libpulse, which it depends on
+        resolveLibraryFunction(library, "pa_simple_new", f->simpleNew, f->loadError);
+        resolveLibraryFunction(library, "pa_simple_write", f->simpleWrite, f->loadError);
+        resolveLibraryFunction(library, "pa_simple_drain", f->simpleDrain, f->loadError);
+        resolveLibraryFunction(library, "pa_simple_flush", f->simpleFlush, f->loadError);
+        resolveLibraryFunction(library, "pa_simple_free", f->simpleFree, f->loadError);
+        resolveLibraryFunction(library, "pa_strerror", f->strError, f->loadError); // from libpulse, which it depends on
         return f;
     }();
     return *functions;

@@ -6,6 +6,8 @@
 
 #include <espeak-ng/speak_lib.h>
 
+#include "platform/system/LibraryFunctions.h"
+
 #include <QLibrary>
 #include <QtEndian>
 
@@ -33,14 +35,6 @@ struct EspeakFunctions {
     bool isLoaded() const { return loadError.isEmpty(); }
 };
 
-template<typename Function>
-void resolve(QLibrary &library, const char *name, Function &function, QString &error)
-{
-    function = reinterpret_cast<Function>(library.resolve(name));
-    if (!function && error.isEmpty())
-        error = library.errorString();
-}
-
 const EspeakFunctions &espeak()
 {
     // Never destroyed: other statics still use it while the program ends.
@@ -52,14 +46,14 @@ const EspeakFunctions &espeak()
             return f;
         }
         // The library stays loaded after `library` goes out of scope.
-        resolve(library, "espeak_Initialize", f->initialize, f->loadError);
-        resolve(library, "espeak_SetSynthCallback", f->setSynthCallback, f->loadError);
-        resolve(library, "espeak_Info", f->info, f->loadError);
-        resolve(library, "espeak_ListVoices", f->listVoices, f->loadError);
-        resolve(library, "espeak_SetVoiceByName", f->setVoiceByName, f->loadError);
-        resolve(library, "espeak_SetParameter", f->setParameter, f->loadError);
-        resolve(library, "espeak_Synth", f->synth, f->loadError);
-        resolve(library, "espeak_Terminate", f->terminate, f->loadError);
+        resolveLibraryFunction(library, "espeak_Initialize", f->initialize, f->loadError);
+        resolveLibraryFunction(library, "espeak_SetSynthCallback", f->setSynthCallback, f->loadError);
+        resolveLibraryFunction(library, "espeak_Info", f->info, f->loadError);
+        resolveLibraryFunction(library, "espeak_ListVoices", f->listVoices, f->loadError);
+        resolveLibraryFunction(library, "espeak_SetVoiceByName", f->setVoiceByName, f->loadError);
+        resolveLibraryFunction(library, "espeak_SetParameter", f->setParameter, f->loadError);
+        resolveLibraryFunction(library, "espeak_Synth", f->synth, f->loadError);
+        resolveLibraryFunction(library, "espeak_Terminate", f->terminate, f->loadError);
         return f;
     }();
     return *functions;

@@ -103,7 +103,7 @@ void PluginPage::Init(Agent *fri)
     m_pageChanged = false;
 }
 
-void PluginPage::savePage()
+bool PluginPage::savePage()
 {
     m_saveFailed = false;
     beforeSaving();
@@ -114,6 +114,7 @@ void PluginPage::savePage()
     saveSettings();
     if (!m_saveFailed)
         m_pageChanged = false;
+    return !m_saveFailed;
 }
 
 void PluginPage::closePage()

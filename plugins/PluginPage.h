@@ -75,8 +75,8 @@ public:
     // Unsaved user edits.
     bool PageChanged() const { return m_pageChanged; }
     // The save button: the character's own settings, then the pickers' and the
-    // page's keys; clears PageChanged.
-    void savePage();
+    // page's keys; clears PageChanged. False when the page's save failed.
+    bool savePage();
     // Asks "save changes?" when there are unsaved edits, then undoes what
     // the page installed (teardown). Runs once; later calls do nothing.
     void closePage();

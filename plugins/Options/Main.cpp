@@ -84,11 +84,6 @@ Main::Main(QWidget *parent)
     setTabOrder(lastInFocusChain(m_goodBye), saveButton());
     setTabOrder(saveButton(), helpButton());
 
-    // The button saves the way the host's SaveAll does, so a failure keeps
-    // the edits marked as unsaved there too.
-    disconnect(saveButton(), &QPushButton::clicked, this, &PluginPage::savePage);
-    connect(saveButton(), &QPushButton::clicked, this, [this] { SaveAll(); });
-
     loadOwnState();
     watchForEdits(m_autoRun);
     watchForEdits(m_userName);
@@ -136,11 +131,7 @@ bool Main::PluginStart()
 
 bool Main::SaveAll()
 {
-    m_saveFailed = false;
-    savePage();
-    if (m_saveFailed)
-        setPageChanged(true);
-    return !m_saveFailed;
+    return savePage();
 }
 
 void Main::saveSettings()
@@ -150,7 +141,7 @@ void Main::saveSettings()
                                                     : StartupEntry::clear();
     if (result.isError()) {
         setLastError(result);
-        m_saveFailed = true;
+        saveFailed();
     }
 }
 

@@ -51,7 +51,6 @@ private:
     MacroBox *m_goodBye = nullptr;
     QLabel *m_goodByeLabel = nullptr;
     UserNameFiller *m_nameFiller = nullptr;
-    bool m_saveFailed = false;
 };
 
 } // namespace tilvano::options

@@ -3,16 +3,18 @@
 
 #include "Ablaufwerk/MainForm.h"
 #include "platform/agent/service/AgentService.h"
+#include "platform/system/DisplayEnvironment.h"
 
 #include <QApplication>
 #include <QStringList>
+#include <QTextStream>
 
 int main(int argc, char *argv[])
 {
-    // The character walks to screen positions, which a Wayland client cannot do with its own windows.
-    if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY") && qEnvironmentVariableIsSet("DISPLAY")
-        && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
+    if (tilvano::DisplayEnvironment::applyToProcess().outcome == tilvano::DisplayChoice::Outcome::NoDisplay) {
+        QTextStream(stderr) << tilvano::DisplayEnvironment::headlessAdvice(QStringLiteral("Das Ablaufwerk"), QStringLiteral("ablaufwerk"));
+        return 1;
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ablaufwerk"));
     // The character's own window outlives the editor's otherwise.

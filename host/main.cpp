@@ -1,10 +1,10 @@
 // tilvano: the host program. Shows the character, offers the tray menu and
 // lets other programs drive the character over the session bus (see kibo).
 
-#include "host/DisplayEnvironment.h"
 #include "host/HostApplication.h"
 #include "host/TerminationSignals.h"
 
+#include "platform/system/DisplayEnvironment.h"
 #include "platform/system/SingleInstance.h"
 
 #include <QApplication>
@@ -30,8 +30,8 @@ bool askRunningInstanceToComeForward(const SingleInstance &instance)
 
 int main(int argc, char *argv[])
 {
-    if (host::DisplayEnvironment::applyToProcess().outcome == host::DisplayChoice::Outcome::NoDisplay) {
-        QTextStream(stderr) << host::DisplayEnvironment::headlessAdvice();
+    if (DisplayEnvironment::applyToProcess().outcome == DisplayChoice::Outcome::NoDisplay) {
+        QTextStream(stderr) << DisplayEnvironment::headlessAdvice(QStringLiteral("Tilvano"), QStringLiteral("tilvano"));
         return 1;
     }
 

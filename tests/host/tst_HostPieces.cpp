@@ -3,7 +3,7 @@
 // adaptor's translation of by-reference events.
 
 #include "host/AgentDBusAdaptor.h"
-#include "host/DisplayEnvironment.h"
+#include "platform/system/DisplayEnvironment.h"
 #include "host/HostApplication.h"
 #include "host/TrayIcon.h"
 

@@ -3,9 +3,9 @@
 #include <QByteArray>
 #include <QString>
 
-namespace tilvano::host {
+namespace tilvano {
 
-// What the host must do about the display before the application object
+// What a program must do about the display before its application object
 // exists: Qt aborts on a machine without a display, and under Wayland a
 // client may not place its own windows, which a walking character needs.
 struct DisplayChoice {
@@ -22,8 +22,9 @@ public:
                                 const QByteArray &waylandDisplay);
     // Decides from the process environment and sets the chosen platform there.
     static DisplayChoice applyToProcess();
-    // The German advice printed when there is no display.
-    static QString headlessAdvice();
+    // The German advice printed when there is no display: name as the
+    // sentence calls the program, command as it is started.
+    static QString headlessAdvice(const QString &name, const QString &command);
 };
 
-} // namespace tilvano::host
+} // namespace tilvano

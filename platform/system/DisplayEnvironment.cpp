@@ -1,6 +1,6 @@
-#include "host/DisplayEnvironment.h"
+#include "platform/system/DisplayEnvironment.h"
 
-namespace tilvano::host {
+namespace tilvano {
 
 DisplayChoice DisplayEnvironment::choose(const QByteArray &qpaPlatform, const QByteArray &display,
                                          const QByteArray &waylandDisplay)
@@ -26,13 +26,14 @@ DisplayChoice DisplayEnvironment::applyToProcess()
     return choice;
 }
 
-QString DisplayEnvironment::headlessAdvice()
+QString DisplayEnvironment::headlessAdvice(const QString &name, const QString &command)
 {
     return QStringLiteral(
-        "Tilvano braucht eine grafische Oberfläche, aber es ist keine Anzeige vorhanden\n"
-        "(weder DISPLAY noch WAYLAND_DISPLAY ist gesetzt).\n"
-        "Ohne Anzeige starten Sie Tilvano so:\n"
-        "  QT_QPA_PLATFORM=offscreen tilvano\n");
+               "%1 braucht eine grafische Oberfläche, aber es ist keine Anzeige vorhanden\n"
+               "(weder DISPLAY noch WAYLAND_DISPLAY ist gesetzt).\n"
+               "Ohne Anzeige starten Sie es so:\n"
+               "  QT_QPA_PLATFORM=offscreen %2\n")
+        .arg(name, command);
 }
 
-} // namespace tilvano::host
+} // namespace tilvano

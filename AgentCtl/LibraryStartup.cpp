@@ -2,11 +2,31 @@
 
 #include "common/ErrorLog.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
+#include <QByteArray>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 
 namespace tilvano {
+
+namespace {
+
+// The target of a /proc "exe" link, empty when it cannot be read.
+QByteArray linkTarget(int dirFd, const char *path)
+{
+    QByteArray target(4096, Qt::Uninitialized);
+    const ssize_t length = ::readlinkat(dirFd, path, target.data(), size_t(target.size()));
+    if (length <= 0 || length >= target.size())
+        return {};
+    target.truncate(length);
+    return target;
+}
+
+} // namespace
 
 void LibraryStartup::ensureRun()
 {
@@ -23,18 +43,30 @@ bool LibraryStartup::previousInstanceRunning()
 {
     // Every process of ours shows its program file as /proc/<pid>/exe; other
     // users' processes do not let us read theirs, so only this user's count.
-    const QString self = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+    // This runs before the first window of every program shows, on desktops with
+    // hundreds of processes, so it makes one system call per process and no more.
+    const QByteArray self = linkTarget(AT_FDCWD, "/proc/self/exe");
     if (self.isEmpty())
         return false;
-    const QString ownPid = QString::number(QCoreApplication::applicationPid());
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString &entry : entries) {
-        if (entry == ownPid || entry.isEmpty() || !entry.front().isDigit())
+    DIR *proc = ::opendir("/proc");
+    if (!proc)
+        return false;
+    const int procFd = ::dirfd(proc);
+    const pid_t ownPid = ::getpid();
+    bool found = false;
+    while (const dirent *entry = ::readdir(proc)) {
+        const char *name = entry->d_name;
+        if (name[0] < '0' || name[0] > '9' || std::atol(name) == ownPid)
             continue;
-        if (QFileInfo(QStringLiteral("/proc/") + entry + QStringLiteral("/exe")).symLinkTarget() == self)
-            return true;
+        char exePath[sizeof entry->d_name + 8];
+        std::snprintf(exePath, sizeof exePath, "%s/exe", name);
+        if (linkTarget(procFd, exePath) == self) {
+            found = true;
+            break;
+        }
     }
-    return false;
+    ::closedir(proc);
+    return found;
 }
 
 } // namespace tilvano

@@ -2,12 +2,15 @@
 // stored state, and the exact log lines clients and support rely on.
 
 #include "support/AgentTestBench.h"
+#include "AgentCtl/LibraryStartup.h"
 #include "common/ErrorLog.h"
 #include "platform/system/WindowsDirectory.h"
 
 #include <QMetaMethod>
 #include <QRegularExpression>
 #include <QtTest>
+
+#include <cstdio>
 
 using namespace tilvano;
 using namespace tilvano::test;
@@ -31,6 +34,33 @@ private slots:
                                           "Class_Initialize", "MainForm.Init", "MainForm.Form_Load"}));
         second.reset();
         QCOMPARE(bench->logMessages().last(), QStringLiteral("Class_Terminate"));
+    }
+
+    void previousInstanceMeansAnotherProcessOfTheSameProgram()
+    {
+        QVERIFY(!LibraryStartup::previousInstanceRunning()); // we alone do not count
+        QProcess peer;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TILVANO_STARTUP_PEER"), QStringLiteral("1"));
+        peer.setProcessEnvironment(environment);
+        peer.start(QCoreApplication::applicationFilePath(), {QStringLiteral("waitAsStartupPeer")});
+        QVERIFY(peer.waitForReadyRead(20000)); // it says so once it runs
+        QVERIFY(LibraryStartup::previousInstanceRunning());
+        peer.closeWriteChannel();
+        QVERIFY(peer.waitForFinished(20000));
+        QVERIFY(!LibraryStartup::previousInstanceRunning());
+    }
+
+    // The other process of the test above: waits until its input closes.
+    void waitAsStartupPeer()
+    {
+        if (!qEnvironmentVariableIsSet("TILVANO_STARTUP_PEER"))
+            QSKIP("runs only as the second process of previousInstanceMeansAnotherProcessOfTheSameProgram");
+        QFile input;
+        QVERIFY(input.open(stdin, QIODevice::ReadOnly));
+        std::printf("running\n");
+        std::fflush(stdout);
+        input.readAll();
     }
 
     void missingServiceTellsTheUserAndLeavesNoCharacter()

@@ -1,7 +1,9 @@
 // Times the start of tilvano until its character is shown (the service's trace
 // records the Show event), against a bare Qt program showing one window, and
 // reports the resident memory of the running host. Run it headless under a
-// session bus:  dbus-run-session -- bench-bin/bench_startup [RUNS]
+// session bus:  dbus-run-session -- bench-bin/bench_startup [RUNS] [HOST...]
+// Further HOST programs (copies of other builds) are timed in turn with this
+// build's, start by start, so that a change is compared under the same load.
 
 #include <QCoreApplication>
 #include <QDir>
@@ -87,8 +89,8 @@ bool waitUntilShown(QProcess &host, const QString &tracePath)
 }
 
 // Milliseconds until the host's character is shown; -1 on failure.
-double timeHost(const QProcessEnvironment &environment, const QString &tracePath, qint64 *rssKiB,
-                double *cpuMs)
+double timeHost(const QString &program, const QProcessEnvironment &environment, const QString &tracePath,
+                qint64 *rssKiB, double *cpuMs)
 {
     QFile::remove(tracePath);
     QProcess host;
@@ -96,7 +98,7 @@ double timeHost(const QProcessEnvironment &environment, const QString &tracePath
     host.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     QElapsedTimer clock;
     clock.start();
-    host.start(QStringLiteral(TILVANO_PROGRAM), {});
+    host.start(program, {});
     double elapsed = -1;
     if (waitUntilShown(host, tracePath)) {
         elapsed = double(clock.nsecsElapsed()) / 1e6;
@@ -151,28 +153,55 @@ int main(int argc, char *argv[])
     environment.insert(QStringLiteral("TILVANO_AGENT_TRACE"), tracePath);
     environment.insert(QStringLiteral("TILVANO_AUDIO"), QStringLiteral("silent"));
 
-    QList<double> hostTimes, bareTimes, hostCpu, bareCpu;
-    qint64 rss = -1;
+    QStringList programs{QStringLiteral(TILVANO_PROGRAM)};
+    for (int i = 2; i < argc; ++i)
+        programs << QString::fromLocal8Bit(argv[i]);
+    struct Figures {
+        QList<double> times, cpu;
+        qint64 rss = -1;
+    };
+    QList<Figures> hosts(programs.size());
+    Figures bare;
+    // Each program gets a runtime folder of its own: builds of different ages need not
+    // agree on how their single-instance lock looks.
+    QList<QProcessEnvironment> hostEnvironments;
+    for (qsizetype h = 0; h < programs.size(); ++h) {
+        const QString runtime = home.filePath(QStringLiteral("runtime-%1").arg(h));
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        hostEnvironments << environment;
+        hostEnvironments.last().insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    }
     // The first start copies the character and creates the store; not counted.
-    timeHost(environment, tracePath, nullptr, nullptr);
+    for (qsizetype h = 0; h < programs.size(); ++h)
+        timeHost(programs[h], hostEnvironments[h], tracePath, nullptr, nullptr);
     for (int i = 0; i < runs; ++i) {
         double cpu = 0;
-        bareTimes << timeBare(environment, &cpu);
-        bareCpu << cpu;
-        hostTimes << timeHost(environment, tracePath, &rss, &cpu);
-        hostCpu << cpu;
+        bare.times << timeBare(environment, &cpu);
+        bare.cpu << cpu;
+        for (qsizetype h = 0; h < programs.size(); ++h) {
+            hosts[h].times << timeHost(programs[h], hostEnvironments[h], tracePath, &hosts[h].rss, &cpu);
+            hosts[h].cpu << cpu;
+        }
     }
-    if (bareTimes.contains(-1) || hostTimes.contains(-1)) {
+    bool failed = bare.times.contains(-1);
+    for (const Figures &figures : hosts)
+        failed = failed || figures.times.contains(-1);
+    if (failed) {
         std::fprintf(stderr, "a start failed (is a session bus there? run under dbus-run-session)\n");
         return 1;
     }
-    const double host = median(hostTimes), bare = median(bareTimes);
+    const double bareTime = median(bare.times), bareCpu = median(bare.cpu);
     std::printf("runs                         %d\n", runs);
-    std::printf("bare Qt window shown         %.1f ms (median)\n", bare);
-    std::printf("tilvano character shown      %.1f ms (median)\n", host);
-    std::printf("ratio                        %.2f (target at most 2)\n", host / bare);
-    std::printf("processor time until shown   bare %.1f ms, tilvano %.1f ms, ratio %.2f\n", median(bareCpu),
-                median(hostCpu), median(hostCpu) / median(bareCpu));
-    std::printf("tilvano resident memory      %.1f MiB\n", double(rss) / 1024.0);
+    std::printf("bare Qt window shown         %.1f ms (median), processor %.1f ms\n", bareTime, bareCpu);
+    for (qsizetype h = 0; h < programs.size(); ++h) {
+        const Figures &figures = hosts[h];
+        const double hostTime = median(figures.times), hostCpu = median(figures.cpu);
+        std::printf("%s\n", qPrintable(programs[h]));
+        std::printf("  character shown            %.1f ms (median)\n", hostTime);
+        std::printf("  ratio                      %.2f (target at most 2)\n", hostTime / bareTime);
+        std::printf("  processor time until shown %.1f ms, ratio %.2f\n", hostCpu, hostCpu / bareCpu);
+        std::printf("  resident memory            %.1f MiB\n", double(figures.rss) / 1024.0);
+    }
     return 0;
 }

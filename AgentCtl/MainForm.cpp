@@ -75,12 +75,6 @@ QRect desktopGeometry()
 MainForm::MainForm() : m_scriptControl(std::make_unique<script::ScriptEngine>())
 {
     setWindowTitle(QStringLiteral("Text sprechen"));
-
-    QMenu *fileMenu = menuBar()->addMenu(QStringLiteral("&Datei"));
-    m_exitAction = fileMenu->addAction(QStringLiteral("&Beenden"));
-    m_exitAction->setObjectName(QStringLiteral("mnuExit"));
-    connect(m_exitAction, &QAction::triggered, this, [this] { btnClose_Click(); });
-
     m_pendingText = QStringLiteral("Geben Sie hier einen Text ein");
     // The client area's design size; the menu bar's height is added once the parts exist.
     resize(5715 / TwipsPerPixel, 3540 / TwipsPerPixel);
@@ -90,6 +84,14 @@ void MainForm::ensureParts()
 {
     if (m_text)
         return;
+    // Made with the parts, not with the window: the character's start hosts
+    // its control on this window, and a menu bar loads the style's icons and
+    // with them every image plug-in, which the character does not need.
+    QMenu *fileMenu = menuBar()->addMenu(QStringLiteral("&Datei"));
+    m_exitAction = fileMenu->addAction(QStringLiteral("&Beenden"));
+    m_exitAction->setObjectName(QStringLiteral("mnuExit"));
+    connect(m_exitAction, &QAction::triggered, this, [this] { btnClose_Click(); });
+
     // The parts sit where the layout rule puts them; no layout manager moves them.
     auto *client = new QWidget(this);
     setCentralWidget(client);

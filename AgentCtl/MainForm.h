@@ -46,7 +46,11 @@ public:
     QPlainTextEdit *Text1();
     QPushButton *btnSpeekText();
     QPushButton *btnClose();
-    QAction *mnuExit() const { return m_exitAction; }
+    QAction *mnuExit()
+    {
+        ensureParts();
+        return m_exitAction;
+    }
 
     // Loads the stored text and geometry the first time the window is touched.
     void ensureLoaded();

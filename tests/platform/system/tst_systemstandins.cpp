@@ -1,6 +1,7 @@
 #include "platform/system/AutostartEntry.h"
 #include "platform/system/InstallLayout.h"
 #include "platform/system/Registry.h"
+#include "platform/system/RegularFile.h"
 #include "platform/system/RunKeyMirror.h"
 #include "platform/system/ShellExecutor.h"
 #include "platform/system/SingleInstance.h"
@@ -12,6 +13,7 @@
 
 #include <future>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -220,6 +222,32 @@ private slots:
         QVERIFY(plain.get());
         QTRY_COMPARE(activations.size(), 1);
         QCOMPARE(activations.takeFirst().first().toString(), QStringLiteral("activate"));
+    }
+
+    // A FIFO (or a link to one) must be refused at once, not wait for a writer;
+    // so must a folder, a file past the limit and a missing file.
+    void onlyRegularFilesAreReadAndNothingBlocks()
+    {
+        const QString dir = m_home->configHome();
+        const QString plain = dir + QStringLiteral("/plain.txt");
+        writeFile(plain, "Hallo");
+        QCOMPARE(readRegularFile(plain, 5), std::optional<QByteArray>("Hallo"));
+        QString error;
+        QVERIFY(!readRegularFile(plain, 4, &error));
+        QVERIFY(error.contains(QStringLiteral("zu groß")));
+
+        const QString fifo = dir + QStringLiteral("/fifo");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        const QString link = dir + QStringLiteral("/link-to-fifo");
+        QVERIFY(QFile::link(fifo, link));
+        for (const QString &path : {fifo, link, dir, dir + QStringLiteral("/missing")}) {
+            error.clear();
+            QFile file;
+            QVERIFY2(!openRegularFile(path, file, &error), qPrintable(path));
+            QVERIFY(!file.isOpen());
+            QVERIFY(!error.isEmpty());
+            QVERIFY(!readRegularFile(path, 1024));
+        }
     }
 
 private:

@@ -4,6 +4,11 @@ namespace tilvano {
 
 QString RegistryTextFormat::header() { return QStringLiteral("Tilvano Registry Export 1"); }
 
+bool RegistryTextFormat::isPassword(const QString &valueName)
+{
+    return valueName.endsWith(QLatin1String("Password"), Qt::CaseInsensitive);
+}
+
 QString RegistryTextFormat::quote(const QString &text)
 {
     QString out = QStringLiteral("\"");
@@ -59,6 +64,10 @@ void RegistryTextFormat::write(Registry &registry, const QString &keyPath, QText
         if (!values.isEmpty() || (children.isEmpty() && registry.keyExists(path))) {
             out << "\n[" << path << "]\n";
             for (const NamedRegistryValue &v : values) {
+                if (isPassword(v.name)) {
+                    out << "; " << quote(v.name) << " is a password and not exported\n";
+                    continue;
+                }
                 out << quote(v.name) << '=';
                 if (v.value.type == RegistryValue::DWord)
                     out << "dword:" << QStringLiteral("%1").arg(quint32(v.value.number), 8, 16, QLatin1Char('0'));

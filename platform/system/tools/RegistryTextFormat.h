@@ -15,7 +15,8 @@ namespace tilvano {
 //   "UserName"="Meister"
 //   "Count"=dword:00000005
 //
-// In quoted texts \\ \" \n \r \t and \0 stand for themselves.
+// In quoted texts \\ \" \n \r \t and \0 stand for themselves; lines that
+// start with ; or # are comments.
 class RegistryTextFormat {
 public:
     static QString header();
@@ -24,6 +25,12 @@ public:
     // Reads the form back into the registry. False with a message naming the
     // line on the first error; nothing after that line is imported.
     static bool read(QTextStream &in, Registry &registry, QString *error);
+
+    // Passwords (values whose name ends in "Password") are never shown in
+    // clear text: exports leave them out with a comment line, so importing
+    // the text keeps the stored password instead of overwriting it.
+    static bool isPassword(const QString &valueName);
+    static QString maskedPassword() { return QStringLiteral("********"); }
 
     static QString quote(const QString &text);
     static bool unquote(const QString &quoted, QString *text, qsizetype *consumed);

@@ -61,13 +61,19 @@ QString typeName(const RegistryValue &value)
     return value.type == RegistryValue::DWord ? QStringLiteral("REG_DWORD") : QStringLiteral("REG_SZ");
 }
 
+// A value as the tool shows it: a stored password only as a mask.
+QString shownText(const QString &name, const QString &text)
+{
+    return RegistryTextFormat::isPassword(name) && !text.isEmpty() ? RegistryTextFormat::maskedPassword() : text;
+}
+
 void printValue(const QString &name, const RegistryValue &value)
 {
     out() << "    " << (name.isEmpty() ? QStringLiteral("(Default)") : name) << "    " << typeName(value) << "    ";
     if (value.type == RegistryValue::DWord)
         out() << "0x" << QString::number(quint32(value.number), 16);
     else
-        out() << value.text;
+        out() << shownText(name, value.text);
     out() << '\n';
 }
 
@@ -80,7 +86,7 @@ int run(const QStringList &args, Registry &registry)
     auto storeFailed = [&] { return failure(QStringLiteral("the settings store failed: ") + registry.lastError()); };
 
     if (command == QLatin1String("get") && (count == 3 || count == 4)) {
-        out() << GetSetting(args[1], args[2], args[3], count == 4 ? args[4] : QString()) << '\n';
+        out() << shownText(args[3], GetSetting(args[1], args[2], args[3], count == 4 ? args[4] : QString())) << '\n';
         return kExitOk;
     }
     if (command == QLatin1String("set") && count == 4) {
@@ -96,7 +102,7 @@ int run(const QStringList &args, Registry &registry)
                 out() << key << '\n';
         } else {
             for (const NamedRegistryValue &v : registry.values(path))
-                out() << v.name << '=' << v.value.toDisplayText() << '\n';
+                out() << v.name << '=' << shownText(v.name, v.value.toDisplayText()) << '\n';
         }
         return registry.lastError().isEmpty() ? kExitOk : storeFailed();
     }

@@ -1,5 +1,7 @@
 #include "support/IsolatedHome.h"
 
+#include "common/SettingsStore.h"
+
 #include <QtTest>
 
 using namespace tilvano;
@@ -42,6 +44,41 @@ private slots:
         QCOMPARE(m_out, exported);
         QCOMPARE(run({QStringLiteral("query"), key, QStringLiteral("count")}), 0);
         QVERIFY(m_out.contains("REG_DWORD    0xffffffff"));
+    }
+
+    void storedPasswordsAreNeverPrinted()
+    {
+        const QString key = QStringLiteral("HKCU\\Software\\Lorvat\\Mail");
+        QCOMPARE(run({QStringLiteral("set"), QStringLiteral("Lorvat"), QStringLiteral("Mail"),
+                      QStringLiteral("ImapPassword"), QStringLiteral("Sesam-öffne-dich")}), 0);
+        QCOMPARE(run({QStringLiteral("set"), QStringLiteral("Lorvat"), QStringLiteral("Mail"), QStringLiteral("ImapUser"),
+                      QStringLiteral("alice")}), 0);
+        const QList<QStringList> commands{
+            {QStringLiteral("get"), QStringLiteral("Lorvat"), QStringLiteral("Mail"), QStringLiteral("imappassword")},
+            {QStringLiteral("list"), QStringLiteral("Lorvat"), QStringLiteral("Mail")},
+            {QStringLiteral("query"), key},
+            {QStringLiteral("query"), key, QStringLiteral("ImapPassword")},
+            {QStringLiteral("export")},
+        };
+        for (const QStringList &command : commands) {
+            QCOMPARE(run(command), 0);
+            QVERIFY2(!m_out.contains("Sesam"), m_out.constData());
+            QVERIFY2(m_out.contains("********") || m_out.contains("\"ImapPassword\" is a password and not exported"),
+                     m_out.constData());
+        }
+        QCOMPARE(run({QStringLiteral("get"), QStringLiteral("Lorvat"), QStringLiteral("Mail"), QStringLiteral("ImapPassword")}), 0);
+        QCOMPARE(m_out, QByteArray("********\n"));
+
+        // Importing an export keeps the stored password rather than a mask.
+        QCOMPARE(run({QStringLiteral("export"), key}), 0);
+        const QString file = m_home->path() + QStringLiteral("/export.txt");
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(m_out);
+        f.close();
+        QCOMPARE(run({QStringLiteral("import"), file}), 0);
+        QCOMPARE(GetSetting(QStringLiteral("Lorvat"), QStringLiteral("Mail"), QStringLiteral("ImapPassword")),
+                 QStringLiteral("Sesam-öffne-dich"));
     }
 
     void badArgumentsAndBadInput()

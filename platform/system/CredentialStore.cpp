@@ -5,6 +5,7 @@
 
 #include <QFuture>
 #include <QFutureWatcher>
+#include <QPointer>
 #include <QPromise>
 #include <QThreadPool>
 
@@ -15,6 +16,7 @@
 #include <libsecret/secret.h>
 #pragma pop_macro("signals")
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -165,9 +167,8 @@ SecretReply askSecretService(const SecretRequest &request)
     return reply;
 }
 
-// One worker for every request of the process, so they run in the order
-// they were made (a lookup after a store sees the new password). Never
-// destroyed: a request the secret store holds up must not hold up the exit.
+// One worker thread for the secret store. Never destroyed: a request the
+// secret store holds up must not hold up the program's exit.
 QThreadPool &secretWorker()
 {
     static QThreadPool *pool = [] {
@@ -176,32 +177,6 @@ QThreadPool &secretWorker()
         return p;
     }();
     return *pool;
-}
-
-QFuture<SecretReply> ask(const SecretRequest &request)
-{
-    auto promise = std::make_shared<QPromise<SecretReply>>();
-    QFuture<SecretReply> future = promise->future();
-    promise->start();
-    secretWorker().start([promise, request] {
-        promise->addResult(askSecretService(request));
-        promise->finish();
-    });
-    return future;
-}
-
-// Hands the secret store's answer to handle on the receiver's thread, unless
-// the receiver is gone by then. The answer is passed on through the
-// receiver's own event queue, so that a handler may delete it.
-void askFor(QObject *receiver, const SecretRequest &request, std::function<void(const SecretReply &)> handle)
-{
-    auto *watcher = new QFutureWatcher<SecretReply>(receiver);
-    QObject::connect(watcher, &QFutureWatcherBase::finished, watcher, [receiver, watcher, handle = std::move(handle)] {
-        watcher->deleteLater();
-        QMetaObject::invokeMethod(receiver, [handle, reply = watcher->result()] { handle(reply); },
-                                  Qt::QueuedConnection);
-    });
-    watcher->setFuture(ask(request));
 }
 
 std::optional<QString> fallbackPassword(const CredentialKey &key)
@@ -260,12 +235,12 @@ CredentialResult afterLookup(const CredentialKey &key, const std::optional<QStri
         return result;
     }
     if (!reply.serviceRuns)
-        return result;   // nothing stored anywhere
+        return result; // nothing stored anywhere
     if (!reply.ok)
         return secretServiceFailure(QStringLiteral("Das Passwort konnte nicht aus dem Schlüsselbund gelesen werden"),
                                     reply.error);
     if (clearText)
-        removeFallbackPassword(key);   // moved into the secret store
+        removeFallbackPassword(key); // moved into the secret store
     result.location = CredentialLocation::SecretService;
     result.found = reply.found;
     result.password = reply.password;
@@ -284,6 +259,73 @@ CredentialResult afterClear(const CredentialKey &key, const SecretReply &reply)
     return result;
 }
 
+// One request from start to end: what it asks the secret store (prepared on
+// the settings store's thread when its turn comes), what it makes of the
+// answer there, and who wants to hear the result.
+struct CredentialRequest {
+    std::function<SecretRequest()> prepare;
+    std::function<CredentialResult(const SecretReply &)> finish;
+    QPointer<QObject> receiver;
+    CredentialStore::Callback done;
+};
+
+// Runs the requests of the process one whole request after another, the
+// settings store's part included, so that a lookup made after a store sees
+// the new password in either store. A request finishes (a password reaches
+// the settings store) even when whoever asked is gone by then.
+class CredentialQueue {
+public:
+    static CredentialQueue &instance()
+    {
+        static auto *queue = new CredentialQueue;
+        return *queue;
+    }
+
+    void add(CredentialRequest request)
+    {
+        m_waiting.append(std::move(request));
+        if (!m_busy)
+            startNext();
+    }
+
+private:
+    void startNext()
+    {
+        m_busy = !m_waiting.isEmpty();
+        if (!m_busy)
+            return;
+        auto request = std::make_shared<CredentialRequest>(m_waiting.takeFirst());
+        auto *watcher = new QFutureWatcher<SecretReply>(&m_context);
+        QObject::connect(watcher, &QFutureWatcherBase::finished, &m_context, [this, watcher, request] {
+            watcher->deleteLater();
+            const CredentialResult result = request->finish(watcher->result());
+            // Through the receiver's own event queue, so that a receiver may
+            // delete itself or ask again from inside its callback.
+            if (request->receiver)
+                QMetaObject::invokeMethod(
+                    request->receiver, [done = request->done, result] { done(result); }, Qt::QueuedConnection);
+            startNext();
+        });
+        watcher->setFuture(ask(request->prepare()));
+    }
+
+    static QFuture<SecretReply> ask(const SecretRequest &request)
+    {
+        auto promise = std::make_shared<QPromise<SecretReply>>();
+        QFuture<SecretReply> future = promise->future();
+        promise->start();
+        secretWorker().start([promise, request] {
+            promise->addResult(askSecretService(request));
+            promise->finish();
+        });
+        return future;
+    }
+
+    QObject m_context;
+    QList<CredentialRequest> m_waiting;
+    bool m_busy = false;
+};
+
 } // namespace
 
 CredentialStore::CredentialStore(QObject *parent)
@@ -299,24 +341,31 @@ void CredentialStore::store(const CredentialKey &key, const QString &password, C
         clear(key, std::move(done));
         return;
     }
-    askFor(this, {SecretOperation::Store, key.service, key.user, password},
-           [key, password, done = std::move(done)](const SecretReply &reply) { done(afterStore(key, password, reply)); });
+    CredentialQueue::instance().add(
+        {[key, password] { return SecretRequest{SecretOperation::Store, key.service, key.user, password}; },
+         [key, password](const SecretReply &reply) { return afterStore(key, password, reply); }, this,
+         std::move(done)});
 }
 
 void CredentialStore::lookup(const CredentialKey &key, Callback done)
 {
-    // Read here, on the settings store's own thread; the worker only moves it.
-    const std::optional<QString> clearText = fallbackPassword(key);
-    askFor(this, {SecretOperation::Lookup, key.service, key.user, clearText.value_or(QString())},
-           [key, clearText, done = std::move(done)](const SecretReply &reply) {
-               done(afterLookup(key, clearText, reply));
-           });
+    // The clear-text copy is read when the request's turn comes, and shared
+    // by its two halves.
+    auto clearText = std::make_shared<std::optional<QString>>();
+    CredentialQueue::instance().add(
+        {[key, clearText] {
+             *clearText = fallbackPassword(key);
+             return SecretRequest{SecretOperation::Lookup, key.service, key.user, clearText->value_or(QString())};
+         },
+         [key, clearText](const SecretReply &reply) { return afterLookup(key, *clearText, reply); }, this,
+         std::move(done)});
 }
 
 void CredentialStore::clear(const CredentialKey &key, Callback done)
 {
-    askFor(this, {SecretOperation::Clear, key.service, key.user, QString()},
-           [key, done = std::move(done)](const SecretReply &reply) { done(afterClear(key, reply)); });
+    CredentialQueue::instance().add(
+        {[key] { return SecretRequest{SecretOperation::Clear, key.service, key.user, QString()}; },
+         [key](const SecretReply &reply) { return afterClear(key, reply); }, this, std::move(done)});
 }
 
 QString CredentialStore::describe(CredentialLocation location)

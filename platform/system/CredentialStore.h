@@ -37,11 +37,14 @@ struct CredentialResult {
 // refuses (locked, the user dismissed the prompt) is a failure, never a
 // reason to write the password down in clear text.
 //
-// The secret store is asked on a worker thread of its own, one request after
-// another: it may take its time (start-up, an unlock prompt the user answers)
-// and must never hold up the interface. The settings store is only touched on
-// the thread this object lives on. Results come back on that thread, always
-// after the call returned, and never once this object is gone.
+// The secret store is asked on a worker thread: it may take its time
+// (start-up, an unlock prompt the user answers) and must never hold up the
+// interface. The requests of the process run one after another, whole, so a
+// lookup made after a store sees the new password. The settings store is
+// only touched on the thread the requests are made on (the interface
+// thread). Results come back on that thread, always after the call
+// returned, and never once this object is gone; the request itself still
+// completes then.
 //
 // A password found in the settings store while a secret store runs (left by
 // an older version, or written while none ran) is moved into the secret store.

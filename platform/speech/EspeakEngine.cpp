@@ -2,7 +2,6 @@
 
 #include "EspeakProsody.h"
 #include "SpeakableText.h"
-#include "SpeechTagParser.h"
 
 #include <espeak-ng/speak_lib.h>
 
@@ -255,7 +254,7 @@ const VoiceCatalogue &EspeakEngine::catalogue()
 SpokenText EspeakEngine::synthesize(const SpeechRequest &request, const std::atomic<bool> *cancel)
 {
     const VoiceMode mode = catalogue().choose(request.modeId, request.languageId);
-    const TaggedText tagged = SpeechTagParser::parse(request.text);
+    const TaggedText &tagged = request.text;
 
     SpokenText result;
     result.text = tagged.text;

@@ -1,5 +1,7 @@
 #include "SpeechSynthesizer.h"
 
+#include "EspeakEngine.h"
+
 #include <limits>
 
 namespace tilvano::speech {
@@ -10,7 +12,7 @@ SpeechSynthesizer::SpeechSynthesizer(QObject *parent)
 {
     m_thread.setObjectName(QStringLiteral("speech synthesis"));
     m_worker->moveToThread(&m_thread);
-    m_thread.start();
+    // The thread starts with the first sentence: a character that never speaks costs none.
 }
 
 SpeechSynthesizer::~SpeechSynthesizer()
@@ -25,6 +27,8 @@ int SpeechSynthesizer::speak(const SpeechRequest &request)
 {
     m_lastId = m_lastId == std::numeric_limits<int>::max() ? 1 : m_lastId + 1;
     const int id = m_lastId;
+    if (!m_thread.isRunning())
+        m_thread.start();
     auto cancelled = std::make_shared<std::atomic<bool>>(false);
     m_pending.insert(id, cancelled);
     QMetaObject::invokeMethod(m_worker, [this, id, request, cancelled] {
@@ -48,5 +52,7 @@ void SpeechSynthesizer::cancelAll()
     for (const auto &flag : std::as_const(m_pending))
         flag->store(true);
 }
+
+const VoiceCatalogue &SpeechSynthesizer::catalogue() const { return EspeakEngine::instance().catalogue(); }
 
 } // namespace tilvano::speech

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "platform/speech/EspeakEngine.h"
+#include "platform/speech/SpeechTypes.h"
+#include "platform/speech/VoiceCatalogue.h"
 
 #include <QHash>
 #include <QObject>
@@ -11,8 +12,9 @@
 
 namespace tilvano::speech {
 
-// Speaks requests one after another on a worker thread, so the window stays responsive while
-// espeak-ng works; results come back as finished() on the thread that owns this object.
+// The door to speech: speaks requests one after another on a worker thread, so the window
+// stays responsive while espeak-ng works, and results come back as finished() on the thread
+// that owns this object; and it lists the voices there are to speak with.
 class SpeechSynthesizer : public QObject
 {
     Q_OBJECT
@@ -26,6 +28,9 @@ public:
     // had completed already).
     void cancel(int id);
     void cancelAll();
+
+    // The installed voices. The first call asks espeak-ng (and so loads it).
+    const VoiceCatalogue &catalogue() const;
 
 signals:
     void finished(int id, const tilvano::speech::SpokenText &result);

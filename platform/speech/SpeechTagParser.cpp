@@ -115,43 +115,95 @@ SpeechSettings TaggedText::leadingSettings() const
     return segments.isEmpty() ? SpeechSettings{} : segments.first().settings;
 }
 
-TaggedText SpeechTagParser::parse(QStringView text)
-{
-    TaggedText result;
-    result.text.reserve(text.size());
-    SpeechSegment current;
-    qsizetype copiedUpTo = 0;
+namespace {
 
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] != u'\\')
-            continue;
-        const std::optional<Tag> tag = readTag(text, i);
-        if (!tag)
-            continue;
-        const QStringView before = text.sliced(copiedUpTo, i - copiedUpTo);
-        result.text += before;
-        current.length += before.size();
-        // A tag after some text starts a new segment; tags next to each other share one.
-        if (current.length > 0) {
-            result.segments.append(current);
-            current.start = result.text.size();
-            current.length = 0;
-            current.pauseBeforeMs = 0;
-        }
-        const TagEffect effect = effectOf(*tag);
-        if (effect.reset)
-            current.settings = {};
-        current.settings.overrideWith(effect.settings);
-        current.pauseBeforeMs = std::min(kMaxPauseMs, current.pauseBeforeMs + effect.pauseMs);
-        copiedUpTo = tag->end;
-        i = tag->end - 1;
+// One pass over a text: its tags are taken out and applied to the segments that follow them;
+// with alternatives on, every "|" outside a tag ends one TaggedText and starts the next with
+// the settings of the sentence's leading tags.
+class TagReader
+{
+public:
+    TagReader(QStringView text, bool splitAlternatives) : m_text(text), m_splitAlternatives(splitAlternatives)
+    {
+        m_current.text.reserve(text.size());
     }
-    const QStringView rest = text.sliced(copiedUpTo);
-    result.text += rest;
-    current.length += rest.size();
-    if (current.length > 0 || current.pauseBeforeMs > 0 || result.segments.isEmpty())
-        result.segments.append(current);
-    return result;
-}
+
+    QList<TaggedText> read()
+    {
+        for (qsizetype i = 0; i < m_text.size(); ++i) {
+            if (m_splitAlternatives && m_text[i] == u'|') {
+                takeTextUpTo(i);
+                m_copiedUpTo = i + 1;
+                endAlternative();
+                continue;
+            }
+            if (m_text[i] != u'\\')
+                continue;
+            const std::optional<Tag> tag = readTag(m_text, i);
+            if (!tag)
+                continue;
+            takeTextUpTo(i);
+            // A tag after some text starts a new segment; tags next to each other share one.
+            if (m_segment.length > 0)
+                closeSegment();
+            const TagEffect effect = effectOf(*tag);
+            if (effect.reset)
+                m_segment.settings = {};
+            m_segment.settings.overrideWith(effect.settings);
+            m_segment.pauseBeforeMs = std::min(kMaxPauseMs, m_segment.pauseBeforeMs + effect.pauseMs);
+            m_copiedUpTo = tag->end;
+            i = tag->end - 1;
+        }
+        takeTextUpTo(m_text.size());
+        endAlternative();
+        return m_done;
+    }
+
+private:
+    void takeTextUpTo(qsizetype end)
+    {
+        const QStringView before = m_text.sliced(m_copiedUpTo, end - m_copiedUpTo);
+        if (!m_leading && !before.trimmed().isEmpty())
+            m_leading = m_segment;
+        m_current.text += before;
+        m_segment.length += before.size();
+        m_copiedUpTo = end;
+    }
+
+    void closeSegment()
+    {
+        m_current.segments.append(m_segment);
+        m_segment.start = m_current.text.size();
+        m_segment.length = 0;
+        m_segment.pauseBeforeMs = 0;
+    }
+
+    void endAlternative()
+    {
+        if (m_segment.length > 0 || m_segment.pauseBeforeMs > 0 || m_current.segments.isEmpty())
+            m_current.segments.append(m_segment);
+        m_done.append(std::move(m_current));
+        if (!m_leading)
+            m_leading = m_segment; // the first alternative held nothing but tags
+        m_current = TaggedText{};
+        m_segment = SpeechSegment{};
+        m_segment.settings = m_leading->settings;
+        m_segment.pauseBeforeMs = m_leading->pauseBeforeMs;
+    }
+
+    QStringView m_text;
+    bool m_splitAlternatives;
+    qsizetype m_copiedUpTo = 0;
+    TaggedText m_current;
+    SpeechSegment m_segment;              // being filled; its start and settings are set
+    std::optional<SpeechSegment> m_leading; // what was in effect where the first words began
+    QList<TaggedText> m_done;
+};
+
+} // namespace
+
+TaggedText SpeechTagParser::parse(QStringView text) { return TagReader(text, false).read().constFirst(); }
+
+QList<TaggedText> SpeechTagParser::parseAlternatives(QStringView text) { return TagReader(text, true).read(); }
 
 } // namespace tilvano::speech

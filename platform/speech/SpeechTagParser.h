@@ -1,27 +1,12 @@
 #pragma once
 
-#include "platform/speech/SpeechSettings.h"
+#include "platform/speech/SpeechTypes.h"
 
 #include <QList>
 #include <QString>
 #include <QStringView>
 
 namespace tilvano::speech {
-
-// A stretch of the clean text spoken with one set of settings.
-struct SpeechSegment {
-    qsizetype start = 0;  // index into TaggedText::text
-    qsizetype length = 0;
-    SpeechSettings settings;
-    int pauseBeforeMs = 0; // from \Pau=n\ tags in front of it
-};
-
-struct TaggedText {
-    QString text;                  // what is spoken and shown: every recognised tag removed
-    QList<SpeechSegment> segments; // cover `text` in order; never empty
-    // The settings the text starts with (those of the tags in front of it).
-    SpeechSettings leadingSettings() const;
-};
 
 // Splits speech control tags (\Spd=150\, \Chr="Whisper"\, ...) from the text they control.
 // Tags may come in any order and number, mostly in front of a sentence; a tag later in the
@@ -33,6 +18,11 @@ class SpeechTagParser
 {
 public:
     static TaggedText parse(QStringView text);
+    // The same for a text of "|"-separated alternatives, of which one is to be spoken: one
+    // TaggedText per alternative. The tags in front of the first alternative belong to the
+    // sentence as a whole and start every alternative; a tag inside an alternative acts only
+    // there.
+    static QList<TaggedText> parseAlternatives(QStringView text);
 };
 
 } // namespace tilvano::speech

@@ -56,7 +56,7 @@ BENCHMARK(parseTags)->Arg(1)->Arg(1000);
 void synthesizeSentence(benchmark::State &state)
 {
     speech::SpeechRequest request;
-    request.text = QStringLiteral("Hallo, ich bin dein Freund und begleite dich durch den Tag.");
+    request.text = speech::SpeechTagParser::parse(u"Hallo, ich bin dein Freund und begleite dich durch den Tag.");
     qint64 audioMs = 0;
     for (auto _ : state)
         audioMs += speech::EspeakEngine::instance().synthesize(request).audio.durationMs();

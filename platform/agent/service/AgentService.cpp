@@ -30,6 +30,7 @@ AgentService::AgentService(QWidget *host, AgentServiceOptions options)
     , m_idle(options.idle)
     , m_settings(options.settings.value_or(AgentSettings{}))
     , m_keepSettings(!options.settings)
+    , m_synthesizer(std::make_unique<speech::SpeechSynthesizer>())
 {
     if (m_keepSettings)
         m_settings = AgentSettingsStore(SystemServices::registry()).load();
@@ -60,7 +61,10 @@ ErrorInfo AgentService::load(const QString &characterId, const QString &file)
     std::optional<acs::AcsReader> reader = acs::AcsReader::open(path, &error);
     if (!reader)
         return failure(qint32(error.number()), error.message);
-    m_sessions.insert(keyOf(characterId), new CharacterSession(characterId, std::move(*reader), *this));
+    const CharacterServices services{m_clock, m_random, *m_synthesizer, m_trace, m_settings, m_idle};
+    auto *session = new CharacterSession(characterId, std::move(*reader), services);
+    relayReports(session, characterId);
+    m_sessions.insert(keyOf(characterId), session);
     return {};
 }
 
@@ -118,11 +122,25 @@ void AgentService::setSettings(const AgentSettings &settings)
     emit propertiesChanged();
 }
 
-speech::SpeechSynthesizer &AgentService::synthesizer()
+speech::SpeechSynthesizer &AgentService::synthesizer() { return *m_synthesizer; }
+
+void AgentService::relayReports(CharacterSession *session, const QString &id)
 {
-    if (!m_synthesizer)
-        m_synthesizer = std::make_unique<speech::SpeechSynthesizer>();
-    return *m_synthesizer;
+    connect(session, &CharacterSession::shown, this, [this, id](qint16 cause) { reportShown(id, cause); });
+    connect(session, &CharacterSession::hidden, this, [this, id](qint16 cause) { reportHidden(id, cause); });
+    connect(session, &CharacterSession::moved, this,
+            [this, id](QPoint position, qint16 cause) { reportMoved(id, position, cause); });
+    connect(session, &CharacterSession::clicked, this, [this, id](qint16 button, qint16 shift, QPoint position) {
+        reportClicked(id, button, shift, position);
+    });
+    connect(session, &CharacterSession::doubleClicked, this,
+            [this, id](qint16 button, qint16 shift, QPoint position) {
+                reportDoubleClicked(id, button, shift, position);
+            });
+    connect(session, &CharacterSession::balloonShown, this, [this, id]() { reportBalloonShown(id); });
+    connect(session, &CharacterSession::balloonHidden, this, [this, id]() { reportBalloonHidden(id); });
+    connect(session, &CharacterSession::idleStarted, this, [this, id]() { reportIdleStarted(id); });
+    connect(session, &CharacterSession::commandChosen, this, &AgentService::reportCommand);
 }
 
 void AgentService::reportShown(const QString &id, qint16 cause)

@@ -3,6 +3,7 @@
 #include "AgentClock.h"
 #include "AgentSettings.h"
 #include "AgentTrace.h"
+#include "IdleScheduler.h"
 #include "RandomSource.h"
 
 #include "common/AgentInterface.h"
@@ -21,13 +22,6 @@ namespace tilvano::agent {
 
 class CharacterSession;
 class PropertySheet;
-
-// How long a character waits before it idles, and how it goes through the idle levels.
-struct IdleTiming {
-    qint64 firstDelayMs = 10000;     // no request for this long: idling starts (level 1)
-    qint64 levelDurationMs = 60000;  // then the next level after this long in a level
-    qint64 pauseMs = 4000;           // between two idle animations
-};
 
 struct AgentServiceOptions {
     AgentClock::Mode clockMode = AgentClock::Mode::Automatic;
@@ -72,7 +66,9 @@ public:
     speech::SpeechSynthesizer &synthesizer();
     PropertySheet *propertySheet();
 
+private:
     // Reports of the characters: traced, then raised as the control's events.
+    void relayReports(CharacterSession *session, const QString &id);
     void reportShown(const QString &id, qint16 cause);
     void reportHidden(const QString &id, qint16 cause);
     void reportMoved(const QString &id, QPoint position, qint16 cause);
@@ -83,7 +79,6 @@ public:
     void reportIdleStarted(const QString &id);
     void reportCommand(const AgentUserInput &input);
 
-private:
     static QString keyOf(const QString &characterId) { return characterId.toCaseFolded(); }
 
     QPointer<QWidget> m_host;

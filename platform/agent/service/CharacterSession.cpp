@@ -1,23 +1,19 @@
 #include "CharacterSession.h"
 
+#include "AgentClock.h"
 #include "AgentCodes.h"
-#include "AgentService.h"
+#include "AgentTrace.h"
 #include "Balloon.h"
 #include "BalloonPlacement.h"
 #include "CharacterWindow.h"
-#include "Sentence.h"
+#include "RandomSource.h"
 
 #include "platform/sound/AudioPlayer.h"
-#include "platform/speech/EspeakEngine.h"
 #include "platform/speech/SpeechSynthesizer.h"
-#include "platform/speech/SpeechTagParser.h"
-#include "platform/system/WindowsDirectory.h"
 
-#include <QFile>
 #include <QGuiApplication>
-#include <QScreen>
-#include <QFileInfo>
 #include <QMenu>
+#include <QScreen>
 
 #include <algorithm>
 #include <cmath>
@@ -31,7 +27,6 @@ constexpr qint32 DefaultLanguageId = 0x0407; // German: the language the charact
 constexpr int WalkStepMs = 40;
 constexpr int DefaultWalkMs = 1000;
 constexpr int MaxSide = 4096;
-constexpr qint64 MaxSoundFileBytes = 64 * 1024 * 1024;
 
 ErrorInfo failure(qint32 number, const QString &description)
 {
@@ -65,13 +60,21 @@ qint16 shiftCode(Qt::KeyboardModifiers modifiers)
 }
 } // namespace
 
-CharacterSession::CharacterSession(const QString &id, acs::AcsReader reader, AgentService &service)
-    : m_id(id)
+CharacterSession::CharacterSession(const QString &id, acs::AcsReader reader, const CharacterServices &services,
+                                   QObject *parent)
+    : AgentCharacter(parent)
+    , m_id(id)
     , m_reader(std::move(reader))
-    , m_service(service)
+    , m_clock(services.clock)
+    , m_random(services.random)
+    , m_synthesizer(services.synthesizer)
+    , m_trace(services.trace)
+    , m_settings(services.settings)
     , m_renderer(m_reader.info())
-    , m_player([this](const QString &name) { return m_reader.animation(name); }, service.clock(), service.random(),
+    , m_player([this](const QString &name) { return m_reader.animation(name); }, services.clock, services.random,
                this)
+    , m_sentences(services.clock, services.random, services.synthesizer, this)
+    , m_idle(services.clock, services.idle, this)
     , m_commands(this)
     , m_window(new CharacterWindow)
     , m_balloon(new Balloon)
@@ -95,18 +98,27 @@ CharacterSession::CharacterSession(const QString &id, acs::AcsReader reader, Age
     m_player.setYieldCheck([this]() { return !m_queue.isEmpty(); });
     connect(&m_player, &AnimationPlayer::frameShown, this, [this]() { redraw(); });
     connect(&m_player, &AnimationPlayer::soundCue, this, &CharacterSession::playSound);
+    connect(&m_sentences, &SentencePlayer::started, this, &CharacterSession::showSentence);
+    connect(&m_sentences, &SentencePlayer::wordReached, this, [this](qsizetype shownUpTo) {
+        if (m_revealWords)
+            m_balloon->revealUpTo(shownUpTo);
+    });
+    connect(&m_sentences, &SentencePlayer::mouthChanged, this, [this]() { redraw(); });
+    connect(&m_sentences, &SentencePlayer::finished, this, &CharacterSession::sentenceEnded);
+    connect(&m_idle, &IdleScheduler::idleStarted, this, &CharacterSession::idleStarted);
+    connect(&m_idle, &IdleScheduler::animationWanted, this, &CharacterSession::playIdle);
 
     connect(m_window, &CharacterWindow::clicked, this, [this](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint at) {
-        m_service.reportClicked(m_id, buttonCode(button), shiftCode(modifiers), at);
+        emit clicked(buttonCode(button), shiftCode(modifiers), at);
     });
     connect(m_window, &CharacterWindow::doubleClicked, this,
             [this](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint at) {
-                m_service.reportDoubleClicked(m_id, buttonCode(button), shiftCode(modifiers), at);
+                emit doubleClicked(buttonCode(button), shiftCode(modifiers), at);
             });
     connect(m_window, &CharacterWindow::dragged, this, [this](QPoint topLeft) { setPosition(topLeft); });
     connect(m_window, &CharacterWindow::dragFinished, this, [this](QPoint topLeft) {
         setPosition(topLeft);
-        m_service.reportMoved(m_id, m_position, MoveCause::UserMoved);
+        emit moved(m_position, MoveCause::UserMoved);
     });
     connect(m_window, &CharacterWindow::menuRequested, this, [this](QPoint at) {
         QMenu *menu = CommandMenu::build(menuEntries(), nullptr);
@@ -119,8 +131,7 @@ CharacterSession::CharacterSession(const QString &id, acs::AcsReader reader, Age
 CharacterSession::~CharacterSession()
 {
     ++m_token;
-    if (m_synthesisId)
-        m_service.synthesizer().cancel(m_synthesisId);
+    m_sentences.stop();
     delete m_balloon;
     delete m_window;
 }
@@ -129,7 +140,7 @@ CharacterSession::~CharacterSession()
 
 ErrorInfo CharacterSession::enqueue(const AgentRequest &request, const QString &traceName, const QStringList &arguments)
 {
-    m_service.trace().record(traceName, m_id, arguments);
+    m_trace.record(traceName, m_id, arguments);
     m_queue.enqueue(request);
     if (!m_current)
         startNext();
@@ -170,7 +181,7 @@ ErrorInfo CharacterSession::think(const QString &text)
 ErrorInfo CharacterSession::play(const QString &animation)
 {
     if (!m_reader.animation(animation)) {
-        m_service.trace().record(QStringLiteral("Play"), m_id, {animation, QStringLiteral("unknown")});
+        m_trace.record(QStringLiteral("Play"), m_id, {animation, QStringLiteral("unknown")});
         return failure(AgentErrorUnknownAnimation, QStringLiteral("The character has no animation \"%1\".").arg(animation));
     }
     AgentRequest request = AgentRequest::of(AgentRequest::Kind::Play);
@@ -198,7 +209,7 @@ ErrorInfo CharacterSession::gestureAt(qint16 x, qint16 y)
 
 ErrorInfo CharacterSession::stop()
 {
-    m_service.trace().record(QStringLiteral("Stop"), m_id);
+    m_trace.record(QStringLiteral("Stop"), m_id);
     if (!m_current)
         return {};
     abortActivity();
@@ -216,7 +227,7 @@ ErrorInfo CharacterSession::stop()
 
 ErrorInfo CharacterSession::stopAll()
 {
-    m_service.trace().record(QStringLiteral("StopAll"), m_id);
+    m_trace.record(QStringLiteral("StopAll"), m_id);
     m_queue.clear();
     if (!m_current)
         return {};
@@ -239,7 +250,7 @@ void CharacterSession::startNext()
 {
     std::optional<AgentRequest> next = m_queue.takeNext();
     ++m_token;
-    m_idleLevel = 0;
+    m_idle.wake();
     if (!next) {
         m_current.reset();
         scheduleIdle();
@@ -258,7 +269,7 @@ void CharacterSession::finishCurrent(quint64 token)
     // The next request starts from the clock, not from inside this one's last step, so that
     // a long run of requests that end at once cannot pile up on the stack.
     const quint64 next = ++m_token;
-    m_service.clock().callAfter(0, this, guarded(next, [this]() { startNext(); }));
+    m_clock.callAfter(0, this, guarded(next, [this]() { startNext(); }));
 }
 
 void CharacterSession::run(const AgentRequest &request)
@@ -295,17 +306,7 @@ void CharacterSession::run(const AgentRequest &request)
 
 void CharacterSession::abortActivity()
 {
-    if (m_synthesisId) {
-        m_service.synthesizer().cancel(m_synthesisId);
-        m_synthesisId = 0;
-    }
-    if (m_voiceAudio)
-        m_voiceAudio->stop();
-    m_sentence.reset();
-    if (m_mouth) {
-        m_mouth.reset();
-        redraw();
-    }
+    m_sentences.stop();
     hideBalloon();
 }
 
@@ -315,7 +316,7 @@ void CharacterSession::runShow(const AgentRequest &request, quint64 token)
 {
     auto done = guarded(token, [this, token]() { finishCurrent(token); });
     if (m_visible) {
-        m_service.clock().callAfter(0, this, done);
+        m_clock.callAfter(0, this, done);
         return;
     }
     m_visible = true;
@@ -328,9 +329,9 @@ void CharacterSession::runShow(const AgentRequest &request, quint64 token)
         showRestPose();
     }
     m_window->show();
-    m_service.reportShown(m_id, request.cause);
+    emit shown(request.cause);
     if (!animated)
-        m_service.clock().callAfter(0, this, done);
+        m_clock.callAfter(0, this, done);
 }
 
 void CharacterSession::runHide(const AgentRequest &request, quint64 token)
@@ -340,11 +341,11 @@ void CharacterSession::runHide(const AgentRequest &request, quint64 token)
         m_player.cancel();
         m_window->hide();
         m_visible = false;
-        m_service.reportHidden(m_id, cause);
+        emit hidden(cause);
         finishCurrent(token);
     });
     if (!m_visible) {
-        m_service.clock().callAfter(0, this, guarded(token, [this, token]() { finishCurrent(token); }));
+        m_clock.callAfter(0, this, guarded(token, [this, token]() { finishCurrent(token); }));
         return;
     }
     hideBalloon();
@@ -367,132 +368,45 @@ void CharacterSession::runSpeak(const AgentRequest &request, quint64 token, bool
     // Thinking needs no mouth; speaking needs a pose with mouth overlays, which the SPEAKING
     // state's animation provides when the current pose has none.
     if (thought || (pose && !pose->overlays.isEmpty() && !m_player.isPlaying())) {
-        beginSentence(request, token, thought);
+        beginSentence(request, thought);
         return;
     }
     const QString speaking = stateAnimation(QStringLiteral("SPEAKING"));
     m_player.leave(guarded(token, [this, request, token, speaking]() {
-        auto begin = guarded(token, [this, request, token]() { beginSentence(request, token, false); });
+        auto begin = guarded(token, [this, request]() { beginSentence(request, false); });
         if (speaking.isEmpty() || !m_player.play(speaking, begin))
             begin();
     }));
 }
 
-void CharacterSession::beginSentence(const AgentRequest &request, quint64 token, bool thought)
+void CharacterSession::beginSentence(const AgentRequest &request, bool thought)
 {
-    const QString text = Sentence::pickAlternative(request.text, m_service.random());
-    if (!thought && !request.soundFile.isEmpty()) {
-        QString path = request.soundFile;
-        if (!path.contains(QLatin1Char('/')))
-            path = WindowsDirectory::path() + QLatin1Char('/') + path;
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly) && file.size() <= MaxSoundFileBytes) {
-            if (std::optional<sound::PcmAudio> audio = sound::decodeWave(file.readAll())) {
-                runSentence(Sentence::lipSynced(*audio, text), token, false);
-                return;
-            }
-        }
-        // An unreadable sound file leaves the text to be spoken as usual.
-    }
-    if (!thought && voiceActive() && !speech::SpeechTagParser::parse(text).text.trimmed().isEmpty()) {
-        speech::SpeechRequest speechRequest;
-        speechRequest.text = text;
-        speechRequest.modeId = m_ttsModeId;
-        speechRequest.languageId = m_languageId;
-        speechRequest.defaults.wordsPerMinute = speed();
-        speechRequest.defaults.pitchHz = pitch();
-        speech::SpeechSynthesizer &synthesizer = m_service.synthesizer();
-        m_synthesisToken = token;
-        m_synthesisThought = thought;
-        m_synthesisText = text;
-        connect(&synthesizer, &speech::SpeechSynthesizer::finished, this, &CharacterSession::sentenceSpoken,
-                Qt::UniqueConnection);
-        m_synthesisId = synthesizer.speak(speechRequest);
-        return; // continues in sentenceSpoken()
-    }
-    runSentence(Sentence::paced(text, wordsPerMinute(), !thought), token, thought);
+    m_sentences.start(request.text, request.soundFile, thought, sentenceVoice());
 }
 
-void CharacterSession::sentenceSpoken(int synthesisId, const speech::SpokenText &spoken)
-{
-    if (synthesisId != m_synthesisId || m_synthesisToken != m_token)
-        return;
-    m_synthesisId = 0;
-    if (spoken.cancelled)
-        return;
-    if (!spoken.error.isEmpty()) {
-        // No voice could speak it: the balloon alone still says it, at the usual pace.
-        runSentence(Sentence::paced(m_synthesisText, wordsPerMinute(), true), m_token, m_synthesisThought);
-        return;
-    }
-    runSentence(Sentence::spoken(spoken), m_token, m_synthesisThought);
-}
-
-void CharacterSession::runSentence(const Sentence &sentence, quint64 token, bool thought)
+void CharacterSession::showSentence(const Sentence &sentence, bool thought)
 {
     const acs::CharacterInfo &info = m_reader.info();
     const bool balloonWanted = !sentence.text.isEmpty() && m_visible && !(info.flags & acs::CharacterFlag::BalloonDisabled);
     const bool paced = !(info.flags & acs::CharacterFlag::BalloonNoAutoPace);
-    if (balloonWanted) {
-        m_balloon->setLook(info.balloon.value_or(acs::BalloonInfo{}), balloonFont());
-        m_balloon->setSentence(thought ? Balloon::Kind::Thought : Balloon::Kind::Speech, sentence.text);
-        m_balloon->revealUpTo(paced ? 0 : sentence.text.size());
-        m_balloon->placeBeside(QRect(m_position, m_size));
-        if (!m_balloon->isVisible()) {
-            m_balloon->show();
-            m_service.reportBalloonShown(m_id);
-        }
+    m_revealWords = balloonWanted && paced;
+    if (!balloonWanted)
+        return;
+    m_balloon->setLook(info.balloon.value_or(acs::BalloonInfo{}), balloonFont());
+    m_balloon->setSentence(thought ? Balloon::Kind::Thought : Balloon::Kind::Speech, sentence.text);
+    m_balloon->revealUpTo(paced ? 0 : sentence.text.size());
+    m_balloon->placeBeside(QRect(m_position, m_size));
+    if (!m_balloon->isVisible()) {
+        m_balloon->show();
+        emit balloonShown();
     }
-    if (sentence.audio) {
-        if (!m_voiceAudio)
-            m_voiceAudio = new sound::AudioPlayer(this);
-        m_voiceAudio->play(*sentence.audio);
-    }
-    m_sentence = SentenceRun{sentence, m_service.clock().nowMs(), 0, 0, balloonWanted && paced, !thought};
-    sentenceStep(token);
 }
 
-void CharacterSession::sentenceStep(quint64 token)
+void CharacterSession::sentenceEnded()
 {
-    if (token != m_token || !m_sentence)
-        return;
-    SentenceRun &run = *m_sentence;
-    const Sentence &sentence = run.sentence;
-    const qint64 elapsed = m_service.clock().nowMs() - run.startMs;
-    // One pending timer per sentence, whatever its length: each step handles what is due
-    // and waits for the next word, mouth change or the end.
-    while (run.nextWord < sentence.words.size() && sentence.words.at(run.nextWord).timeMs <= elapsed) {
-        if (run.revealWords)
-            m_balloon->revealUpTo(sentence.words.at(run.nextWord).shownUpTo);
-        ++run.nextWord;
-    }
-    const std::optional<acs::MouthType> mouthBefore = m_mouth;
-    while (run.nextMouth < sentence.mouth.size() && sentence.mouth.at(run.nextMouth).timeMs <= elapsed) {
-        if (run.moveMouth) {
-            const acs::MouthType shape = sentence.mouth.at(run.nextMouth).shape;
-            m_mouth = shape == acs::MouthType::Closed ? std::nullopt : std::optional(shape);
-        }
-        ++run.nextMouth;
-    }
-    if (m_mouth != mouthBefore)
-        redraw();
-    if (elapsed >= sentence.durationMs) {
-        m_sentence.reset();
-        if (m_mouth) {
-            m_mouth.reset();
-            redraw();
-        }
-        if (!(m_reader.info().flags & acs::CharacterFlag::BalloonNoAutoHide))
-            hideBalloon();
-        finishCurrent(token);
-        return;
-    }
-    qint64 next = sentence.durationMs;
-    if (run.nextWord < sentence.words.size())
-        next = std::min(next, sentence.words.at(run.nextWord).timeMs);
-    if (run.nextMouth < sentence.mouth.size())
-        next = std::min(next, sentence.mouth.at(run.nextMouth).timeMs);
-    m_service.clock().callAfter(next - elapsed, this, [this, token]() { sentenceStep(token); });
+    if (!(m_reader.info().flags & acs::CharacterFlag::BalloonNoAutoHide))
+        hideBalloon();
+    finishCurrent(m_token);
 }
 
 void CharacterSession::hideBalloon()
@@ -500,7 +414,7 @@ void CharacterSession::hideBalloon()
     if (!m_balloon->isVisible())
         return;
     m_balloon->hide();
-    m_service.reportBalloonHidden(m_id);
+    emit balloonHidden();
 }
 
 // ---- moving and gesturing -------------------------------------------------------------------
@@ -510,11 +424,11 @@ void CharacterSession::runMove(const AgentRequest &request, quint64 token)
     const QPoint target = keepOnScreens(QRect(QPoint(request.x, request.y), m_size), screenGeometries()).topLeft();
     auto arrive = guarded(token, [this, token, target]() {
         setPosition(target);
-        m_service.reportMoved(m_id, m_position, MoveCause::ProgramMoved);
+        emit moved(m_position, MoveCause::ProgramMoved);
         finishCurrent(token);
     });
     if (!m_visible || request.durationMs <= 0 || target == m_position) {
-        m_service.clock().callAfter(0, this, arrive);
+        m_clock.callAfter(0, this, arrive);
         return;
     }
     const QPoint delta = target - m_position;
@@ -528,24 +442,24 @@ void CharacterSession::runMove(const AgentRequest &request, quint64 token)
     m_player.leave(guarded(token, [this, walking, from, target, request, token]() {
         if (!walking.isEmpty())
             m_player.play(walking);
-        walkStep(from, target, m_service.clock().nowMs(), request.durationMs, token);
+        walkStep(from, target, m_clock.nowMs(), request.durationMs, token);
     }));
 }
 
 void CharacterSession::walkStep(QPoint from, QPoint to, qint64 startMs, qint64 durationMs, quint64 token)
 {
-    const qint64 elapsed = m_service.clock().nowMs() - startMs;
+    const qint64 elapsed = m_clock.nowMs() - startMs;
     if (elapsed >= durationMs) {
         setPosition(to);
         m_player.leave(guarded(token, [this, token]() {
-            m_service.reportMoved(m_id, m_position, MoveCause::ProgramMoved);
+            emit moved(m_position, MoveCause::ProgramMoved);
             finishCurrent(token);
         }));
         return;
     }
     const double share = double(elapsed) / double(durationMs);
     setPosition(from + (to - from) * share);
-    m_service.clock().callAfter(WalkStepMs, this,
+    m_clock.callAfter(WalkStepMs, this,
                                 guarded(token, [this, from, to, startMs, durationMs, token]() { walkStep(from, to, startMs, durationMs, token); }));
 }
 
@@ -562,7 +476,7 @@ void CharacterSession::runGesture(const AgentRequest &request, quint64 token)
         state = delta.y() < 0 ? QStringLiteral("GESTURINGUP") : QStringLiteral("GESTURINGDOWN");
     const QString gesture = stateAnimation(state);
     if (gesture.isEmpty()) {
-        m_service.clock().callAfter(0, this, done);
+        m_clock.callAfter(0, this, done);
         return;
     }
     m_player.leave(guarded(token, [this, gesture, done]() {
@@ -577,50 +491,34 @@ void CharacterSession::scheduleIdle()
 {
     if (!m_idleOn || !m_visible || m_current || !m_queue.isEmpty())
         return;
-    const quint64 token = m_token;
-    m_service.clock().callAfter(m_service.idleTiming().firstDelayMs, this, guarded(token, [this, token]() { enterIdle(1, token); }));
+    m_idle.rest();
 }
 
-void CharacterSession::enterIdle(int level, quint64 token)
+void CharacterSession::playIdle(int level)
 {
-    m_idleLevel = level;
-    m_idleLevelSince = m_service.clock().nowMs();
-    if (level == 1)
-        m_service.reportIdleStarted(m_id);
-    playIdle(token);
-}
-
-void CharacterSession::playIdle(quint64 token)
-{
-    const IdleTiming &timing = m_service.idleTiming();
-    auto next = guarded(token, [this, token, timing]() {
-        if (m_idleLevel < 3 && m_service.clock().nowMs() - m_idleLevelSince >= timing.levelDurationMs) {
-            enterIdle(m_idleLevel + 1, token);
-            return;
-        }
-        m_service.clock().callAfter(timing.pauseMs, this, guarded(token, [this, token]() { playIdle(token); }));
-    });
-    const QString idle = stateAnimation(QStringLiteral("IDLINGLEVEL%1").arg(m_idleLevel));
+    const QString idle = stateAnimation(QStringLiteral("IDLINGLEVEL%1").arg(level));
     if (idle.isEmpty()) {
-        m_service.clock().callAfter(timing.pauseMs, this, next);
+        m_idle.animationEnded(false);
         return;
     }
-    m_player.leave(guarded(token, [this, idle, next]() {
-        if (!m_player.play(idle, next))
-            next();
+    const quint64 token = m_token;
+    m_player.leave(guarded(token, [this, idle, token]() {
+        auto ended = guarded(token, [this]() { m_idle.animationEnded(); });
+        if (!m_player.play(idle, ended))
+            ended();
     }));
 }
 
 void CharacterSession::setIdleOn(bool on)
 {
-    m_service.trace().record(QStringLiteral("IdleOn"), m_id, {boolText(on)});
+    m_trace.record(QStringLiteral("IdleOn"), m_id, {boolText(on)});
     if (m_idleOn == on)
         return;
     m_idleOn = on;
     if (m_current)
         return;
     ++m_token; // ends idling, or restarts the wait for it
-    m_idleLevel = 0;
+    m_idle.wake();
     if (on)
         scheduleIdle();
 }
@@ -639,7 +537,7 @@ QString CharacterSession::stateAnimation(const QString &state)
     }
     if (usable.isEmpty())
         return {};
-    return usable.at(m_service.random().below(int(usable.size())));
+    return usable.at(m_random.below(int(usable.size())));
 }
 
 void CharacterSession::showRestPose()
@@ -659,8 +557,8 @@ void CharacterSession::redraw()
     if (!frame)
         return;
     std::optional<acs::MouthType> mouth;
-    if (m_mouth) {
-        if (const acs::MouthOverlay *overlay = acs::AcsFrameRenderer::overlayFor(*frame, *m_mouth))
+    if (const std::optional<acs::MouthType> wanted = m_sentences.mouth()) {
+        if (const acs::MouthOverlay *overlay = acs::AcsFrameRenderer::overlayFor(*frame, *wanted))
             mouth = overlay->type;
     }
     m_window->setFrame(m_renderer.render(*frame, acs::AcsFrameRenderer::sourceFor(m_reader), mouth));
@@ -690,19 +588,19 @@ void CharacterSession::applyGeometry() { m_window->setGeometry(QRect(m_position,
 
 void CharacterSession::setLeft(qint16 left)
 {
-    m_service.trace().record(QStringLiteral("Left"), m_id, {QString::number(left)});
+    m_trace.record(QStringLiteral("Left"), m_id, {QString::number(left)});
     setPosition(QPoint(left, m_position.y()));
 }
 
 void CharacterSession::setTop(qint16 top)
 {
-    m_service.trace().record(QStringLiteral("Top"), m_id, {QString::number(top)});
+    m_trace.record(QStringLiteral("Top"), m_id, {QString::number(top)});
     setPosition(QPoint(m_position.x(), top));
 }
 
 void CharacterSession::setWidth(qint16 width)
 {
-    m_service.trace().record(QStringLiteral("Width"), m_id, {QString::number(width)});
+    m_trace.record(QStringLiteral("Width"), m_id, {QString::number(width)});
     m_size.setWidth(std::clamp<int>(width, 1, MaxSide));
     setPosition(m_position);
     redraw();
@@ -710,7 +608,7 @@ void CharacterSession::setWidth(qint16 width)
 
 void CharacterSession::setHeight(qint16 height)
 {
-    m_service.trace().record(QStringLiteral("Height"), m_id, {QString::number(height)});
+    m_trace.record(QStringLiteral("Height"), m_id, {QString::number(height)});
     m_size.setHeight(std::clamp<int>(height, 1, MaxSide));
     setPosition(m_position);
     redraw();
@@ -734,14 +632,17 @@ qint32 CharacterSession::pitch() const
     return voice->pitch;
 }
 
-int CharacterSession::wordsPerMinute() const { return speed(); }
+bool CharacterSession::voiceActive() const { return m_settings.speechOutput && !m_ttsModeId.isEmpty(); }
 
-bool CharacterSession::voiceActive() const { return m_service.settings().speechOutput && !m_ttsModeId.isEmpty(); }
+SentenceVoice CharacterSession::sentenceVoice() const
+{
+    return SentenceVoice{voiceActive(), m_ttsModeId, m_languageId, speed(), pitch()};
+}
 
 ErrorInfo CharacterSession::setLanguageId(qint32 languageId)
 {
-    m_service.trace().record(QStringLiteral("LanguageID"), m_id, {QString::number(languageId)});
-    if (!speech::EspeakEngine::instance().catalogue().modeForLanguage(languageId))
+    m_trace.record(QStringLiteral("LanguageID"), m_id, {QString::number(languageId)});
+    if (!m_synthesizer.catalogue().modeForLanguage(languageId))
         return failure(AgentErrorNoVoice, QStringLiteral("No voice speaks the language %1.").arg(languageId));
     m_languageId = languageId;
     return {};
@@ -749,13 +650,13 @@ ErrorInfo CharacterSession::setLanguageId(qint32 languageId)
 
 ErrorInfo CharacterSession::setTtsModeId(const QString &modeId)
 {
-    m_service.trace().record(QStringLiteral("TTSModeID"), m_id, {modeId});
+    m_trace.record(QStringLiteral("TTSModeID"), m_id, {modeId});
     if (modeId.isEmpty()) {
         const auto &voice = m_reader.info().voice;
         m_ttsModeId = voice && !voice->modeId.isNull() ? voice->modeId.toString(QUuid::WithBraces).toUpper() : QString();
         return {};
     }
-    const std::optional<speech::VoiceMode> mode = speech::EspeakEngine::instance().catalogue().modeById(modeId);
+    const std::optional<speech::VoiceMode> mode = m_synthesizer.catalogue().modeById(modeId);
     if (!mode)
         return failure(AgentErrorNoVoice, QStringLiteral("There is no voice \"%1\".").arg(modeId));
     m_ttsModeId = mode->modeIdText();
@@ -787,7 +688,7 @@ QString CharacterSession::version() const
     return QStringLiteral("%1.%2").arg(m_reader.info().majorVersion).arg(m_reader.info().minorVersion);
 }
 
-bool CharacterSession::soundEffectsOn() const { return m_service.settings().soundEffects; }
+bool CharacterSession::soundEffectsOn() const { return m_settings.soundEffects; }
 
 QStringList CharacterSession::animationNames() const
 {
@@ -816,13 +717,13 @@ void CharacterSession::chooseMenuEntry(const QString &name)
             return;
     }
     // A pick from the menu is certain and has no runner-up.
-    m_service.reportCommand(AgentUserInput{m_id, name, 100, QString(), 0});
+    emit commandChosen(AgentUserInput{m_id, name, 100, QString(), 0});
 }
 
 QFont CharacterSession::balloonFont() const
 {
-    if (m_service.settings().balloonFont)
-        return *m_service.settings().balloonFont;
+    if (m_settings.balloonFont)
+        return *m_settings.balloonFont;
     const acs::BalloonInfo look = m_reader.info().balloon.value_or(acs::BalloonInfo{});
     QFont font(look.fontName);
     // Negative heights are character heights in pixels; positive ones include the leading.

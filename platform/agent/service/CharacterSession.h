@@ -5,8 +5,9 @@
 #include "AgentSettings.h"
 #include "AnimationPlayer.h"
 #include "CommandMenu.h"
+#include "IdleScheduler.h"
 #include "RequestQueue.h"
-#include "Sentence.h"
+#include "SentencePlayer.h"
 
 #include "common/AgentInterface.h"
 #include "platform/agent/AcsFrameRenderer.h"
@@ -20,18 +21,32 @@ namespace tilvano::sound {
 class AudioPlayer;
 }
 namespace tilvano::speech {
-struct SpokenText;
+class SpeechSynthesizer;
 }
 
 namespace tilvano::agent {
 
-class AgentService;
+class AgentClock;
+class AgentTrace;
 class Balloon;
 class CharacterWindow;
+class RandomSource;
 
-// One loaded character: its requests, its animation player, its window and balloon, its
-// voice and its command menu. Requests run one after another; when none is left and the
-// character is visible it starts idling after a while.
+// What a character stands on. The service owns all of it, and it outlives the character.
+struct CharacterServices {
+    AgentClock &clock;
+    RandomSource &random;
+    speech::SpeechSynthesizer &synthesizer;
+    const AgentTrace &trace;
+    const AgentSettings &settings; // changes reach the character through settingsChanged()
+    IdleTiming idle;
+};
+
+// One loaded character: its request queue, its window and balloon, and its command menu; it
+// has its animations played by an AnimationPlayer, its sentences said by a SentencePlayer and
+// its idling timed by an IdleScheduler. Requests run one after another; when none is left and
+// the character is visible it starts idling after a while. What happens to it is reported by
+// signals.
 class CharacterSession : public AgentCharacter
 {
     Q_OBJECT
@@ -46,7 +61,8 @@ class CharacterSession : public AgentCharacter
     Q_PROPERTY(int originalHeight READ originalHeight)
 
 public:
-    CharacterSession(const QString &id, acs::AcsReader reader, AgentService &service);
+    CharacterSession(const QString &id, acs::AcsReader reader, const CharacterServices &services,
+                     QObject *parent = nullptr);
     ~CharacterSession() override;
 
     ErrorInfo show(bool fast) override;
@@ -105,10 +121,21 @@ public:
     Balloon *balloon() const { return m_balloon; }
     bool isBusy() const { return m_current.has_value(); }
     qsizetype waitingRequests() const { return m_queue.size(); }
-    int idleLevel() const { return m_idleLevel; }
-    std::optional<acs::MouthType> mouth() const { return m_mouth; }
+    int idleLevel() const { return m_idle.level(); }
+    std::optional<acs::MouthType> mouth() const { return m_sentences.mouth(); }
     const acs::AcsReader &reader() const { return m_reader; }
     void settingsChanged();
+
+signals:
+    void shown(qint16 cause);
+    void hidden(qint16 cause);
+    void moved(QPoint position, qint16 cause);
+    void clicked(qint16 button, qint16 shift, QPoint position);
+    void doubleClicked(qint16 button, qint16 shift, QPoint position);
+    void balloonShown();
+    void balloonHidden();
+    void idleStarted();
+    void commandChosen(const tilvano::AgentUserInput &input);
 
 private:
     ErrorInfo enqueue(const AgentRequest &request, const QString &traceName, const QStringList &arguments);
@@ -121,17 +148,15 @@ private:
     void runShow(const AgentRequest &request, quint64 token);
     void runHide(const AgentRequest &request, quint64 token);
     void runSpeak(const AgentRequest &request, quint64 token, bool thought);
-    void beginSentence(const AgentRequest &request, quint64 token, bool thought);
-    void runSentence(const Sentence &sentence, quint64 token, bool thought);
-    void sentenceStep(quint64 token);
-    void sentenceSpoken(int synthesisId, const speech::SpokenText &spoken);
+    void beginSentence(const AgentRequest &request, bool thought);
+    void showSentence(const Sentence &sentence, bool thought);
+    void sentenceEnded();
     void runMove(const AgentRequest &request, quint64 token);
     void walkStep(QPoint from, QPoint to, qint64 startMs, qint64 durationMs, quint64 token);
     void runGesture(const AgentRequest &request, quint64 token);
 
     void scheduleIdle();
-    void enterIdle(int level, quint64 token);
-    void playIdle(quint64 token);
+    void playIdle(int level);
 
     QString stateAnimation(const QString &state);
     void showRestPose();
@@ -142,13 +167,19 @@ private:
     void applyGeometry();
     QFont balloonFont() const;
     bool voiceActive() const;
-    int wordsPerMinute() const;
+    SentenceVoice sentenceVoice() const;
 
     QString m_id;
     acs::AcsReader m_reader;
-    AgentService &m_service;
+    AgentClock &m_clock;
+    RandomSource &m_random;
+    speech::SpeechSynthesizer &m_synthesizer;
+    const AgentTrace &m_trace;
+    const AgentSettings &m_settings;
     acs::AcsFrameRenderer m_renderer;
     AnimationPlayer m_player;
+    SentencePlayer m_sentences;
+    IdleScheduler m_idle;
     AgentCommandList m_commands;
     RequestQueue m_queue;
     std::optional<AgentRequest> m_current;
@@ -156,31 +187,15 @@ private:
 
     CharacterWindow *m_window = nullptr;
     Balloon *m_balloon = nullptr;
-    sound::AudioPlayer *m_voiceAudio = nullptr;
     sound::AudioPlayer *m_effectsAudio = nullptr;
 
     bool m_visible = false;
     QPoint m_position;
     QSize m_size;
     bool m_idleOn = true;
-    int m_idleLevel = 0;
-    qint64 m_idleLevelSince = 0;
-    std::optional<acs::MouthType> m_mouth;
-    struct SentenceRun {
-        Sentence sentence;
-        qint64 startMs = 0;
-        qsizetype nextWord = 0;
-        qsizetype nextMouth = 0;
-        bool revealWords = false;
-        bool moveMouth = false;
-    };
-    std::optional<SentenceRun> m_sentence; // what is being said right now
+    bool m_revealWords = false; // the balloon shows the sentence word by word
     qint32 m_languageId = 0;
     QString m_ttsModeId;
-    int m_synthesisId = 0;
-    quint64 m_synthesisToken = 0;
-    bool m_synthesisThought = false;
-    QString m_synthesisText;
 };
 
 } // namespace tilvano::agent

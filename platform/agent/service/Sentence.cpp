@@ -1,10 +1,6 @@
 #include "Sentence.h"
 
-#include "RandomSource.h"
-
 #include "platform/sound/Loudness.h"
-#include "platform/speech/EspeakEngine.h"
-#include "platform/speech/SpeechTagParser.h"
 
 #include <QRegularExpression>
 
@@ -39,26 +35,12 @@ void closeMouthAt(Sentence &sentence, qint64 timeMs)
 }
 } // namespace
 
-QString Sentence::pickAlternative(const QString &text, RandomSource &random)
+Sentence Sentence::paced(const speech::TaggedText &tagged, int wordsPerMinute, bool moveMouth)
 {
-    if (!text.contains(QLatin1Char('|')))
-        return text;
-    // The tags in front belong to the sentence as a whole, not to its first alternative.
-    static const QRegularExpression leadingTags(QStringLiteral("^\\s*(?:\\\\[A-Za-z]{3}=(?:\"[^\"]*\"|[^\\\\]*)\\\\\\s*)+"));
-    const QRegularExpressionMatch tags = leadingTags.match(text);
-    const qsizetype tagLength = tags.hasMatch() ? tags.capturedLength() : 0;
-    const QStringList alternatives = text.mid(tagLength).split(QLatin1Char('|'));
-    return text.left(tagLength) + alternatives.at(random.below(int(alternatives.size())));
-}
-
-Sentence Sentence::paced(const QString &taggedText, int wordsPerMinute, bool moveMouth)
-{
-    const speech::TaggedText tagged = speech::SpeechTagParser::parse(taggedText);
     Sentence sentence;
     sentence.text = tagged.text.trimmed();
-    sentence.settings = tagged.leadingSettings();
-    const int pace = std::clamp(sentence.settings.wordsPerMinute.value_or(wordsPerMinute), SlowestWordsPerMinute,
-                                FastestWordsPerMinute);
+    const int pace = std::clamp(tagged.leadingSettings().wordsPerMinute.value_or(wordsPerMinute),
+                                SlowestWordsPerMinute, FastestWordsPerMinute);
     const qint64 msPerWord = 60000 / pace;
     const QList<WordSpan> spans = wordsOf(sentence.text);
     for (qsizetype i = 0; i < spans.size(); ++i)
@@ -79,7 +61,6 @@ Sentence Sentence::spoken(const speech::SpokenText &spoken)
 {
     Sentence sentence;
     sentence.text = spoken.text;
-    sentence.settings = speech::SpeechTagParser::parse(spoken.text).leadingSettings();
     for (const speech::WordEvent &word : spoken.words)
         sentence.words.append(Word{std::min(word.position + word.length, spoken.text.size()), word.timeMs});
     for (const speech::MouthEvent &cue : spoken.mouth)
@@ -96,12 +77,10 @@ Sentence Sentence::spoken(const speech::SpokenText &spoken)
     return sentence;
 }
 
-Sentence Sentence::lipSynced(const sound::PcmAudio &audio, const QString &taggedText)
+Sentence Sentence::lipSynced(const sound::PcmAudio &audio, const speech::TaggedText &tagged)
 {
     Sentence sentence;
-    const speech::TaggedText tagged = speech::SpeechTagParser::parse(taggedText);
     sentence.text = tagged.text.trimmed();
-    sentence.settings = tagged.leadingSettings();
     sentence.durationMs = audio.durationMs();
     sentence.audio = audio;
     const QList<WordSpan> spans = wordsOf(sentence.text);

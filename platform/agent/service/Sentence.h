@@ -2,20 +2,14 @@
 
 #include "platform/agent/AcsModel.h"
 #include "platform/sound/WaveAudio.h"
-#include "platform/speech/SpeechSettings.h"
+#include "platform/speech/SpeechTypes.h"
 
 #include <QList>
 #include <QString>
 
 #include <optional>
 
-namespace tilvano::speech {
-struct SpokenText;
-}
-
 namespace tilvano::agent {
-
-class RandomSource;
 
 // One thing a character says or thinks, laid out in time: what the balloon shows and when
 // each word appears, how the mouth moves, and the audio to play, if any.
@@ -30,23 +24,19 @@ struct Sentence {
     };
 
     QString text;                       // as shown: no tags
-    speech::SpeechSettings settings;    // what the leading tags asked for
     QList<Word> words;
     QList<MouthCue> mouth;              // the last cue closes the mouth
     qint64 durationMs = 0;
     std::optional<sound::PcmAudio> audio;
 
-    // Picks one of the "|"-separated alternatives; speech tags in front of the first one
-    // apply to whichever is picked.
-    static QString pickAlternative(const QString &text, RandomSource &random);
     // Text shown (and mouthed, when moveMouth) at the pace of wordsPerMinute, unless a tag
     // in front sets another speed.
-    static Sentence paced(const QString &taggedText, int wordsPerMinute, bool moveMouth);
+    static Sentence paced(const speech::TaggedText &tagged, int wordsPerMinute, bool moveMouth);
     // What the speech engine produced.
     static Sentence spoken(const speech::SpokenText &spoken);
     // A sound file with optional text: the mouth follows the sound's loudness, the words are
     // spread over its length.
-    static Sentence lipSynced(const sound::PcmAudio &audio, const QString &taggedText);
+    static Sentence lipSynced(const sound::PcmAudio &audio, const speech::TaggedText &tagged);
 };
 
 } // namespace tilvano::agent

@@ -1,5 +1,6 @@
 #include "platform/speech/EspeakEngine.h"
 #include "platform/speech/LanguageIds.h"
+#include "platform/speech/SpeechTagParser.h"
 #include "platform/speech/VoiceCatalogue.h"
 
 #include <QFile>
@@ -16,7 +17,7 @@ const QString kSentence = QStringLiteral("Hallo, ich bin dein Freund und begleit
 SpokenText speak(const QString &text, const QString &modeId = {})
 {
     SpeechRequest request;
-    request.text = text;
+    request.text = SpeechTagParser::parse(text);
     request.modeId = modeId;
     request.languageId = LanguageIds::German;
     return EspeakEngine::instance().synthesize(request);
@@ -126,7 +127,7 @@ private slots:
         while (garbage.size() < 100 * 1024)
             garbage += QChar(char16_t(random->bounded(0x20, 0x3000)));
         SpeechRequest request;
-        request.text = garbage;
+        request.text = SpeechTagParser::parse(garbage);
         request.maximumDurationMs = 3000;
         const SpokenText spoken = EspeakEngine::instance().synthesize(request);
         QVERIFY(spoken.truncated);
@@ -159,12 +160,13 @@ private slots:
         SpeechRequest request;
         request.languageId = languageId;
         for (int round = 0; round < 60; ++round) {
-            request.text.clear();
+            QString text;
             for (int n = random->bounded(1, 12); n > 0; --n) {
                 const char32_t c = random->bounded(4) == 0 ? char32_t(random->bounded(0x20, 0x180))
                                                            : char32_t(random->bounded(0x20, 0x2FFFF));
-                request.text += QString::fromUcs4(&c, 1);
+                text += QString::fromUcs4(&c, 1);
             }
+            request.text = SpeechTagParser::parse(text);
             const SpokenText spoken = EspeakEngine::instance().synthesize(request);
             for (const WordEvent &w : spoken.words)
                 QVERIFY(w.position >= 0 && w.position + w.length <= spoken.text.size());

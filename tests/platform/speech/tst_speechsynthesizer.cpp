@@ -1,4 +1,5 @@
 #include "platform/speech/SpeechSynthesizer.h"
+#include "platform/speech/SpeechTagParser.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -24,9 +25,9 @@ private slots:
             QVERIFY(!result.audio.isEmpty());
         });
         SpeechRequest first;
-        first.text = QStringLiteral("\\Spd=200\\Guten Morgen.");
+        first.text = SpeechTagParser::parse(QStringLiteral("\\Spd=200\\Guten Morgen."));
         SpeechRequest second;
-        second.text = QStringLiteral("Gute Nacht.");
+        second.text = SpeechTagParser::parse(QStringLiteral("Gute Nacht."));
         const int a = synthesizer.speak(first);
         const int b = synthesizer.speak(second);
         QTRY_COMPARE_WITH_TIMEOUT(order.size(), 2, 30000);
@@ -40,7 +41,7 @@ private slots:
         SpeechSynthesizer synthesizer;
         QSignalSpy finished(&synthesizer, &SpeechSynthesizer::finished);
         SpeechRequest request;
-        request.text = QStringLiteral("Ein sehr langer Text, der nie zu Ende gesprochen wird. ").repeated(2000);
+        request.text = SpeechTagParser::parse(QStringLiteral("Ein sehr langer Text, der nie zu Ende gesprochen wird. ").repeated(2000));
         const int id = synthesizer.speak(request);
         synthesizer.cancel(id);
         QVERIFY(finished.wait(30000));
@@ -54,7 +55,7 @@ private slots:
     {
         auto synthesizer = std::make_unique<SpeechSynthesizer>();
         SpeechRequest request;
-        request.text = QStringLiteral("Noch ein Satz. ").repeated(500);
+        request.text = SpeechTagParser::parse(QStringLiteral("Noch ein Satz. ").repeated(500));
         for (int i = 0; i < 5; ++i)
             synthesizer->speak(request);
         synthesizer.reset(); // cancels and waits, nothing is delivered to a dead object

@@ -82,6 +82,36 @@ private slots:
         QCOMPARE(SpeechTagParser::parse(u"\\Vol=70000\\x").leadingSettings().volume, std::optional<int>(65535));
     }
 
+    void alternativesShareOnlyTheLeadingTags_data()
+    {
+        // Each alternative as "text@speed" (speed of its first segment, "-" for none).
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QStringList>("alternatives");
+        QTest::newRow("plain") << "Hallo|Servus|Guten Tag" << QStringList{"Hallo@-", "Servus@-", "Guten Tag@-"};
+        QTest::newRow("leading tags start each")
+            << "\\Spd=200\\ \\Vol=9\\Hallo|Servus" << QStringList{" Hallo@200", "Servus@200"};
+        QTest::newRow("inner tag stays inside")
+            << "\\Spd=200\\Hallo \\Spd=90\\Welt|Servus" << QStringList{"Hallo Welt@200", "Servus@200"};
+        QTest::newRow("tag inside a later one") << "Hallo|\\Spd=90\\Servus" << QStringList{"Hallo@-", "Servus@90"};
+        QTest::newRow("bar in a tag value") << "\\Chr=\"a|b\"\\Hallo" << QStringList{"Hallo@-"};
+        QTest::newRow("only tags first") << "\\Spd=120\\|Servus" << QStringList{"@120", "Servus@120"};
+        QTest::newRow("empty ends") << "|" << QStringList{"@-", "@-"};
+    }
+
+    void alternativesShareOnlyTheLeadingTags()
+    {
+        QFETCH(QString, input);
+        QFETCH(QStringList, alternatives);
+        QStringList got;
+        for (const TaggedText &t : SpeechTagParser::parseAlternatives(input)) {
+            const std::optional<int> speed = t.segments.first().settings.wordsPerMinute;
+            got << t.text + u'@' + (speed ? QString::number(*speed) : QStringLiteral("-"));
+        }
+        QCOMPARE(got, alternatives);
+        // Without alternatives the bar is text like any other.
+        QCOMPARE(SpeechTagParser::parse(input).text.count(u'|'), alternatives.size() - 1);
+    }
+
     void segmentsAlwaysCoverTheText()
     {
         // Random mixes of tag fragments: no crash, and the segments tile the clean text.

@@ -1,8 +1,7 @@
 #include "platform/agent/service/BalloonPlacement.h"
-#include "platform/agent/service/RandomSource.h"
 #include "platform/agent/service/Sentence.h"
+#include "platform/speech/SpeechTagParser.h"
 
-#include <QSet>
 #include <QTest>
 
 using namespace tilvano;
@@ -77,22 +76,9 @@ private slots:
         QCOMPARE(screenNear(QPoint(100, 1000), screens), screens.at(0));
     }
 
-    void alternativesPickOneAndKeepLeadingTags()
-    {
-        RandomSource random(5);
-        QSet<QString> seen;
-        for (int i = 0; i < 60; ++i) {
-            const QString picked = Sentence::pickAlternative(QStringLiteral("\\Spd=200\\\\Pit=90\\Hallo|Servus|Moin"), random);
-            QVERIFY2(picked.startsWith(QStringLiteral("\\Spd=200\\\\Pit=90\\")), qPrintable(picked));
-            seen.insert(picked.mid(17));
-        }
-        QCOMPARE(seen, (QSet<QString>{"Hallo", "Servus", "Moin"}));
-        QCOMPARE(Sentence::pickAlternative(QStringLiteral("Nur eins"), random), QStringLiteral("Nur eins"));
-    }
-
     void pacedTextFollowsTheSpeedTag()
     {
-        const Sentence plain = Sentence::paced(QStringLiteral("eins zwei drei"), 150, true);
+        const Sentence plain = Sentence::paced(speech::SpeechTagParser::parse(u"eins zwei drei"), 150, true);
         QCOMPARE(plain.text, QStringLiteral("eins zwei drei"));
         QCOMPARE(plain.durationMs, 3 * 400);
         QCOMPARE(plain.words.size(), 3);
@@ -101,13 +87,12 @@ private slots:
         QCOMPARE(plain.mouth.last().shape, acs::MouthType::Closed);
         QCOMPARE(plain.mouth.last().timeMs, plain.durationMs);
 
-        const Sentence fast = Sentence::paced(QStringLiteral("\\Spd=300\\\\Vol=100\\eins zwei drei"), 150, true);
+        const Sentence fast = Sentence::paced(speech::SpeechTagParser::parse(u"\\Spd=300\\\\Vol=100\\eins zwei drei"), 150, true);
         QCOMPARE(fast.text, QStringLiteral("eins zwei drei"));
-        QCOMPARE(fast.settings.wordsPerMinute, std::optional<int>(300));
         QCOMPARE(fast.durationMs, 3 * 200);
 
         // A thought moves no mouth; absurd speeds are held to a sane range.
-        const Sentence thought = Sentence::paced(QStringLiteral("\\Spd=1\\hm"), 150, false);
+        const Sentence thought = Sentence::paced(speech::SpeechTagParser::parse(u"\\Spd=1\\hm"), 150, false);
         QCOMPARE(thought.mouth.size(), 1);
         QVERIFY(thought.durationMs <= 2000);
     }
@@ -123,7 +108,7 @@ private slots:
             samples[2 * i + 1] = char((value >> 8) & 0xFF);
         }
         audio.samples = samples;
-        const Sentence sentence = Sentence::lipSynced(audio, QString());
+        const Sentence sentence = Sentence::lipSynced(audio, speech::TaggedText{});
         QCOMPARE(sentence.durationMs, 1000);
         QVERIFY(sentence.text.isEmpty());
         for (const Sentence::MouthCue &cue : sentence.mouth) {

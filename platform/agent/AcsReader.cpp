@@ -4,6 +4,8 @@
 #include "AcsCompression.h"
 #include "AcsRegion.h"
 
+#include "platform/system/RegularFile.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -153,13 +155,16 @@ bool readAnimationBlock(QByteArrayView block, Animation &animation)
 
 std::optional<AcsReader> AcsReader::open(const QString &path, AcsError *error)
 {
-    QFile file(path);
-    if (!file.exists()) {
+    QFile file;
+    if (!QFileInfo::exists(path)) {
         setAcsError(error, AcsErrorCode::FileNotFound, QStringLiteral("file not found: %1").arg(path));
         return std::nullopt;
     }
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
-        setAcsError(error, AcsErrorCode::AccessDenied, QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
+    // Without blocking, and only a regular file: a character path may name a
+    // FIFO (or a link to one), whose plain open() would wait for a writer.
+    QString refused;
+    if (!openRegularFile(path, file, &refused)) {
+        setAcsError(error, AcsErrorCode::AccessDenied, QStringLiteral("cannot open %1: %2").arg(path, refused));
         return std::nullopt;
     }
     // Look at the signature before reading a possibly huge file that is no character at all.

@@ -4,7 +4,6 @@
 #include "PulseStream.h"
 
 #include <QDeadlineTimer>
-#include <QFile>
 #include <QThread>
 
 #include <algorithm>
@@ -101,13 +100,7 @@ int AudioPlayer::play(const PcmAudio &audio)
 int AudioPlayer::playFile(const QString &path)
 {
     QString error;
-    QFile file(path);
-    std::optional<PcmAudio> audio;
-    if (!file.open(QIODevice::ReadOnly))
-        error = QStringLiteral("cannot open %1: %2").arg(path, file.errorString());
-    else if (file.size() > kMaxFileBytes)
-        error = QStringLiteral("%1 is too large for a sound").arg(path);
-    else if (audio = decodeWave(file.readAll(), &error); audio)
+    if (std::optional<PcmAudio> audio = readWaveFile(path, kMaxFileBytes, &error))
         return play(*audio);
 
     stop();

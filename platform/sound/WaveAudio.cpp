@@ -2,6 +2,8 @@
 
 #include "MsAdpcmDecoder.h"
 
+#include "platform/system/RegularFile.h"
+
 #include <QtEndian>
 
 namespace tilvano::sound {
@@ -249,6 +251,14 @@ QByteArray encodeWave(const PcmAudio &pcm)
     if (padding)
         out.append('\0');
     return out;
+}
+
+std::optional<PcmAudio> readWaveFile(const QString &path, qint64 maxBytes, QString *error)
+{
+    const std::optional<QByteArray> riff = readRegularFile(path, maxBytes, error);
+    if (!riff)
+        return std::nullopt;
+    return decodeWave(*riff, error);
 }
 
 } // namespace tilvano::sound

@@ -30,6 +30,11 @@ struct PcmAudio {
 // Never reads out of bounds; the output is at most a small multiple of the input size.
 std::optional<PcmAudio> decodeWave(QByteArrayView riff, QString *error = nullptr);
 
+// Reads and decodes the wave file at path, of at most maxBytes. Only a regular
+// file is read, opened without blocking: a sound path that names a FIFO (or a
+// link to one) is refused at once instead of waiting for a writer.
+std::optional<PcmAudio> readWaveFile(const QString &path, qint64 maxBytes, QString *error = nullptr);
+
 // A canonical PCM WAV file (RIFF, fmt, data) for the given audio.
 QByteArray encodeWave(const PcmAudio &pcm);
 

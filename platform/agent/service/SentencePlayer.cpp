@@ -8,8 +8,6 @@
 #include "platform/speech/SpeechTagParser.h"
 #include "platform/system/WindowsDirectory.h"
 
-#include <QFile>
-
 #include <algorithm>
 
 namespace tilvano::agent {
@@ -24,10 +22,7 @@ std::optional<sound::PcmAudio> readSoundFile(const QString &soundFile)
     // A bare name is one of the system's sounds.
     if (!path.contains(QLatin1Char('/')))
         path = WindowsDirectory::path() + QLatin1Char('/') + path;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > MaxSoundFileBytes)
-        return std::nullopt;
-    return sound::decodeWave(file.readAll());
+    return sound::readWaveFile(path, MaxSoundFileBytes);
 }
 } // namespace
 

@@ -4,6 +4,7 @@
 #include "platform/agent/AcsReader.h"
 #include "platform/agent/AcsRegion.h"
 #include "platform/agent/AcsTrayIcon.h"
+#include "support/FifoTrap.h"
 
 #include <QRandomGenerator>
 #include <QtEndian>
@@ -282,11 +283,24 @@ private slots:
         QVERIFY(!error.message.isEmpty());
     }
 
-    void missingFile()
+    void missingOrUnopenableFile()
     {
         AcsError error;
         QVERIFY(!AcsReader::open(fixture("no such character.acs"), &error));
         QCOMPARE(error.number(), 0x80070002u);
+
+        // A folder, and a link to a FIFO that nobody writes: refused at once.
+        QTemporaryDir dir;
+        tilvano::test::FifoTrap fifo(dir.filePath(QStringLiteral("pipe")));
+        QVERIFY(fifo.isMade());
+        const QString linked = dir.filePath(QStringLiteral("Merlin.acs"));
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("pipe")), linked));
+        for (const QString &path : {dir.path(), linked}) {
+            error = AcsError{};
+            QVERIFY(!AcsReader::open(path, &error));
+            QCOMPARE(error.code, AcsErrorCode::AccessDenied);
+        }
+        QVERIFY(!fifo.hadToRelease());
     }
 
     void damagedItemOnlyDisablesThatItem()

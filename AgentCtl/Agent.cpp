@@ -74,10 +74,32 @@ Agent::~Agent()
 
 void Agent::Log(const QString &message) const { WriteLog(writer::tilvano(), message); }
 
+Agent::CallRecord::CallRecord(Agent &agent, ErrorBoxes boxes)
+    : m_agent(&agent), m_outer(agent.m_callRecord), m_boxes(boxes)
+{
+    agent.m_callRecord = this;
+}
+
+Agent::CallRecord::~CallRecord()
+{
+    if (m_agent)
+        m_agent->m_callRecord = m_outer;
+}
+
 void Agent::SetLastError(const ErrorInfo &error)
 {
     Log(SetLastErrorText(error));
     m_lastError = error;
+    if (m_callRecord)
+        m_callRecord->m_failure = error;
+}
+
+void Agent::reportLoadFailure(const ErrorInfo &error)
+{
+    if (m_callRecord && m_callRecord->m_boxes == ErrorBoxes::RecordedInstead)
+        SetLastError(error);
+    else
+        RaiseError(writer::tilvano(), error);
 }
 
 bool Agent::failed(const ErrorInfo &result)
@@ -118,7 +140,7 @@ bool Agent::loadStepMayContinue(const ErrorInfo &result)
 {
     if (!result.isError() || result.number == AgentErrorAlreadyLoaded)
         return true;
-    RaiseError(writer::tilvano(), result);
+    reportLoadFailure(result);
     return false;
 }
 
@@ -126,22 +148,24 @@ QVariant Agent::LoadChar(QString &sFile)
 {
     Log(QStringLiteral("LoadChar: ") + sFile);
     if (!oAgentCtl) {
-        RaiseError(writer::tilvano(), runtime::objectNotSet());
+        reportLoadFailure(runtime::objectNotSet());
         return {};
     }
-    if (!CharacterID.isEmpty()) {
-        const ErrorInfo unloaded = oAgentCtl->unload(CharacterID);
-        // The old character is gone (or unusable) whatever the service says.
-        oChar = nullptr;
-        if (!loadStepMayContinue(unloaded))
-            return {};
-    }
-    if (sFile.isEmpty())
+    if (sFile.isEmpty()) {
+        // Loading nothing unloads the character and loads none.
+        if (!CharacterID.isEmpty()) {
+            const ErrorInfo unloaded = oAgentCtl->unload(CharacterID);
+            oChar = nullptr; // gone (or unusable) whatever the service says
+            loadStepMayContinue(unloaded);
+        }
         return {};
+    }
 
+    // The new character is read before the current one goes: a file that
+    // cannot be loaded leaves the character as it was.
     CharacterID = kCharacterId;
     for (;;) {
-        const ErrorInfo loaded = oAgentCtl->load(CharacterID, sFile);
+        const ErrorInfo loaded = oAgentCtl->replace(CharacterID, sFile);
         // A missing default character falls back to the one every installation has.
         if (loaded.number == AgentErrorFileNotFound && sFile.contains(QLatin1String("merlin.acs"), Qt::CaseInsensitive)) {
             sFile = QStringLiteral("Genie.acs");
@@ -153,13 +177,13 @@ QVariant Agent::LoadChar(QString &sFile)
     }
     oChar = oAgentCtl->character(CharacterID);
     if (!oChar) {
-        RaiseError(writer::tilvano(), runtime::objectNotSet());
+        reportLoadFailure(runtime::objectNotSet());
         return {};
     }
     QCoreApplication::processEvents();
     // Events run above may have unloaded it again.
     if (!oChar) {
-        RaiseError(writer::tilvano(), runtime::objectNotSet());
+        reportLoadFailure(runtime::objectNotSet());
         return {};
     }
     m_charFile = sFile;
@@ -180,14 +204,14 @@ QVariant Agent::LoadChar(QString &sFile)
         }
     }
     if (!oChar) {
-        RaiseError(writer::tilvano(), runtime::objectNotSet());
+        reportLoadFailure(runtime::objectNotSet());
         return {};
     }
 
     const std::optional<qint16> ownSpeed = narrowed(oChar->speed());
     const std::optional<qint16> ownPitch = narrowed(oChar->pitch());
     if (!ownSpeed || !ownPitch) {
-        RaiseError(writer::tilvano(), runtime::overflow());
+        reportLoadFailure(runtime::overflow());
         return {};
     }
     m_speed = *ownSpeed;

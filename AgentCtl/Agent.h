@@ -11,6 +11,7 @@
 #include <QVariant>
 
 #include <memory>
+#include <optional>
 
 namespace tilvano {
 
@@ -131,6 +132,30 @@ public:
     QString MenuCaption() const;
     void setMenuCaption(const QString &value);
 
+    // Notes the failures recorded while it lives, for a caller that wants
+    // them back; the innermost record of nested ones gets them. With
+    // ErrorBoxes::RecordedInstead the failures that would show the error box
+    // (those of LoadChar) are recorded as LastError instead: for callers that
+    // cannot answer a box, such as programs on the session bus.
+    enum class ErrorBoxes { Shown, RecordedInstead };
+    class CallRecord {
+    public:
+        CallRecord(Agent &agent, ErrorBoxes boxes);
+        ~CallRecord();
+        CallRecord(const CallRecord &) = delete;
+        CallRecord &operator=(const CallRecord &) = delete;
+
+        // The last failure recorded while this record was the innermost one.
+        const std::optional<ErrorInfo> &failure() const { return m_failure; }
+
+    private:
+        friend class Agent;
+        QPointer<Agent> m_agent;
+        CallRecord *m_outer;
+        ErrorBoxes m_boxes;
+        std::optional<ErrorInfo> m_failure;
+    };
+
     // The one entry point for the service's events: the event's name and its
     // parameters by position. Unknown names are ignored.
     void DispatchControlEvent(const QString &eventName, const QVariantList &parameters);
@@ -158,6 +183,9 @@ signals:
 private:
     void Log(const QString &message) const;
     void SetLastError(const ErrorInfo &error);
+    // LoadChar's failures: the error box, or LastError for a caller that
+    // gets its failures back instead (see CallRecord).
+    void reportLoadFailure(const ErrorInfo &error);
     QString BuildSpeechTags() const;
     // Shows the character when it is hidden, with FastShowHide.
     ErrorInfo showIfHidden();
@@ -208,6 +236,7 @@ private:
     bool m_fastShowHide = false;
     bool m_hideAfterAnimation = false;
     int m_macroNesting = 0; // macros started from inside a running macro
+    CallRecord *m_callRecord = nullptr; // the innermost one, if any
 };
 
 } // namespace tilvano

@@ -123,6 +123,12 @@ public:
     virtual ErrorInfo load(const QString &characterId, const QString &file) = 0;
     // Unloading an identifier that holds no character does nothing.
     virtual ErrorInfo unload(const QString &characterId) = 0;
+    // Loads file under characterId in place of the character loaded there.
+    // The new file is read first: when it cannot be loaded, the character
+    // that was there stays as it was. Without a character it is load(). The
+    // base version builds this from load and unload (reading the file twice);
+    // a service that can swap a read file in does better.
+    virtual ErrorInfo replace(const QString &characterId, const QString &file);
     // The loaded character, or null.
     virtual AgentCharacter *character(const QString &characterId) = 0;
 

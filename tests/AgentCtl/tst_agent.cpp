@@ -2,12 +2,15 @@
 // stored state, and the exact log lines clients and support rely on.
 
 #include "support/AgentTestBench.h"
+#include "support/FifoTrap.h"
+#include "platform/agent/service/AgentService.h"
 #include "AgentCtl/LibraryStartup.h"
 #include "common/ErrorLog.h"
 #include "platform/system/WindowsDirectory.h"
 
 #include <QMetaMethod>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <cstdio>
@@ -154,6 +157,90 @@ private slots:
         QVERIFY(bench->dialogs.shown().isEmpty());
         QCOMPARE(agent.CharFile(), file);
         QCOMPARE(agent.Volume(), 65000);
+    }
+
+    // A file that cannot be loaded costs nothing: the character loaded before
+    // stays, with the double and with the real service alike. A local caller
+    // sees the error box; a caller that gets its failures back (a program on
+    // the bus) gets LastError and no box.
+    void failingLoadKeepsTheCharacter_data()
+    {
+        QTest::addColumn<bool>("realService");
+        QTest::addColumn<QString>("badFile"); // in a folder of the test's own
+        QTest::addColumn<bool>("boxesRecordedInstead");
+        QTest::newRow("double, missing") << false << QStringLiteral("missing.acs") << false;
+        QTest::newRow("double, missing, no box") << false << QStringLiteral("missing.acs") << true;
+        QTest::newRow("service, missing") << true << QStringLiteral("missing.acs") << false;
+        QTest::newRow("service, text, no box") << true << QStringLiteral("text.acs") << true;
+        QTest::newRow("service, version 1.5") << true << QStringLiteral("ALIEN.ACS") << false;
+        QTest::newRow("service, link to a FIFO, no box") << true << QStringLiteral("fifo.acs") << true;
+        QTest::newRow("service, folder") << true << QStringLiteral("folder.acs") << false;
+    }
+    void failingLoadKeepsTheCharacter()
+    {
+        QFETCH(bool, realService);
+        QFETCH(QString, badFile);
+        QFETCH(bool, boxesRecordedInstead);
+        const QString fixtures = fixturesDir() + QStringLiteral("/acs/");
+        QTemporaryDir dir;
+        QFile text(dir.filePath(QStringLiteral("text.acs")));
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write("Das ist keine Figur, nur ein Text, der lang genug für einen Kopf ist.");
+        text.close();
+        QVERIFY(QFile::copy(fixtures + QStringLiteral("ALIEN.ACS"), dir.filePath(QStringLiteral("ALIEN.ACS"))));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder.acs")));
+        FifoTrap fifo(dir.filePath(QStringLiteral("pipe")));
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("pipe")), dir.filePath(QStringLiteral("fifo.acs"))));
+
+        QPointer<AgentControl> control;
+        if (realService) {
+            setAgentControlFactory([&control](QWidget *host) -> std::unique_ptr<AgentControl> {
+                agent::AgentServiceOptions options;
+                options.clockMode = agent::AgentClock::Mode::Manual;
+                options.settings = agent::AgentSettings{};
+                auto service = std::make_unique<agent::AgentService>(host, options);
+                control = service.get();
+                return service;
+            });
+        }
+        Agent agent;
+        if (!realService)
+            control = bench->control.data();
+        QVERIFY(control);
+        QString good = realService ? fixtures + QStringLiteral("Character2.acs") : QStringLiteral("/chars/Merlin.acs");
+        agent.LoadChar(good);
+        const QPointer<AgentCharacter> before = control->character(QStringLiteral("somebody"));
+        QVERIFY(before);
+        const QStringList animations = agent.AnimationNames();
+        QVERIFY(!animations.isEmpty());
+
+        QString bad = dir.filePath(badFile);
+        if (!realService)
+            bench->control->failLoad(bad, AgentErrorFileNotFound);
+        std::optional<ErrorInfo> recorded;
+        {
+            Agent::CallRecord record(agent, boxesRecordedInstead ? Agent::ErrorBoxes::RecordedInstead
+                                                                 : Agent::ErrorBoxes::Shown);
+            agent.LoadChar(bad);
+            recorded = record.failure();
+        }
+        QCOMPARE(control->character(QStringLiteral("somebody")), before.data());
+        QCOMPARE(agent.CharFile(), good);
+        QCOMPARE(agent.AnimationNames(), animations);
+        QString hello = QStringLiteral("Hallo");
+        QVERIFY(agent.SpeakIt(hello));
+        if (boxesRecordedInstead) {
+            QVERIFY(bench->dialogs.shown().isEmpty());
+            QVERIFY(recorded);
+            QVERIFY(agent.LastError().isError());
+            QCOMPARE(recorded->number, agent.LastError().number);
+        } else {
+            QCOMPARE(bench->dialogs.shown().size(), 1);
+            QCOMPARE(bench->dialogs.shown().first().title, QStringLiteral("Fehler!"));
+            QVERIFY(!recorded); // a box is no recorded failure
+        }
+        QVERIFY(!fifo.hadToRelease());
+        setAgentControlFactory({});
     }
 
     void loadingNothingUnloadsTheCharacter()

@@ -15,7 +15,7 @@
 namespace tilvano::agent {
 
 namespace {
-ErrorInfo failure(qint32 number, const QString &description)
+ErrorInfo agentFailure(qint32 number, const QString &description)
 {
     return ErrorInfo{number, QStringLiteral("AgentControl"), description, 0};
 }
@@ -46,26 +46,56 @@ AgentService::~AgentService()
     delete m_propertySheet;
 }
 
+std::optional<acs::AcsReader> AgentService::readCharacterFile(const QString &file, ErrorInfo &failure) const
+{
+    // A bare file name means a character of the character folder.
+    const QString path = file.contains(QLatin1Char('/')) ? file : WindowsDirectory::characterFolder() + file;
+    if (file.isEmpty() || !QFileInfo(path).isFile()) {
+        failure = agentFailure(AgentErrorFileNotFound, QStringLiteral("The character file \"%1\" was not found.").arg(path));
+        return std::nullopt;
+    }
+    acs::AcsError error;
+    std::optional<acs::AcsReader> reader = acs::AcsReader::open(path, &error);
+    if (!reader)
+        failure = agentFailure(qint32(error.number()), error.message);
+    return reader;
+}
+
 ErrorInfo AgentService::load(const QString &characterId, const QString &file)
 {
     m_trace.record(QStringLiteral("Load"), characterId, {file});
     if (characterId.isEmpty())
-        return failure(qint32(0x80070057u), QStringLiteral("A character needs an identifier."));
+        return agentFailure(qint32(0x80070057u), QStringLiteral("A character needs an identifier."));
     if (m_sessions.contains(keyOf(characterId)))
-        return failure(AgentErrorAlreadyLoaded, QStringLiteral("The identifier \"%1\" is already in use.").arg(characterId));
-    // A bare file name means a character of the character folder.
-    const QString path = file.contains(QLatin1Char('/')) ? file : WindowsDirectory::characterFolder() + file;
-    if (file.isEmpty() || !QFileInfo(path).isFile())
-        return failure(AgentErrorFileNotFound, QStringLiteral("The character file \"%1\" was not found.").arg(path));
-    acs::AcsError error;
-    std::optional<acs::AcsReader> reader = acs::AcsReader::open(path, &error);
+        return agentFailure(AgentErrorAlreadyLoaded, QStringLiteral("The identifier \"%1\" is already in use.").arg(characterId));
+    ErrorInfo failure;
+    std::optional<acs::AcsReader> reader = readCharacterFile(file, failure);
     if (!reader)
-        return failure(qint32(error.number()), error.message);
+        return failure;
+    startSession(characterId, std::move(*reader));
+    return {};
+}
+
+ErrorInfo AgentService::replace(const QString &characterId, const QString &file)
+{
+    if (!m_sessions.contains(keyOf(characterId)))
+        return load(characterId, file);
+    m_trace.record(QStringLiteral("Replace"), characterId, {file});
+    ErrorInfo failure;
+    std::optional<acs::AcsReader> reader = readCharacterFile(file, failure);
+    if (!reader)
+        return failure; // the character that is there stays
+    delete m_sessions.take(keyOf(characterId));
+    startSession(characterId, std::move(*reader));
+    return {};
+}
+
+void AgentService::startSession(const QString &characterId, acs::AcsReader reader)
+{
     const CharacterServices services{m_clock, m_random, *m_synthesizer, m_trace, m_settings, m_idle};
-    auto *session = new CharacterSession(characterId, std::move(*reader), services);
+    auto *session = new CharacterSession(characterId, std::move(reader), services);
     relayReports(session, characterId);
     m_sessions.insert(keyOf(characterId), session);
-    return {};
 }
 
 ErrorInfo AgentService::unload(const QString &characterId)

@@ -7,6 +7,7 @@
 #include "RandomSource.h"
 
 #include "common/AgentInterface.h"
+#include "platform/agent/AcsReader.h"
 
 #include <QHash>
 #include <QPointer>
@@ -44,6 +45,7 @@ public:
 
     ErrorInfo load(const QString &characterId, const QString &file) override;
     ErrorInfo unload(const QString &characterId) override;
+    ErrorInfo replace(const QString &characterId, const QString &file) override;
     AgentCharacter *character(const QString &characterId) override;
     CharacterSession *session(const QString &characterId);
 
@@ -80,6 +82,10 @@ private:
     void reportCommand(const AgentUserInput &input);
 
     static QString keyOf(const QString &characterId) { return characterId.toCaseFolded(); }
+    // Finds and reads a character file; a failure comes back in the control's terms.
+    std::optional<acs::AcsReader> readCharacterFile(const QString &file, ErrorInfo &failure) const;
+    // Makes the character of a read file known under characterId.
+    void startSession(const QString &characterId, acs::AcsReader reader);
 
     QPointer<QWidget> m_host;
     AgentClock m_clock;

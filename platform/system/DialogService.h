@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
+
+#include <algorithm>
 
 namespace tilvano {
 
@@ -39,6 +42,28 @@ public:
     static constexpr int No = 7;
 
     virtual ~DialogService() = default;
+
+    // The answers of a style's buttons, in the order the box shows them.
+    static QList<int> answersOf(int style)
+    {
+        switch (style & 0x0f) {
+        case OkCancel: return {Ok, Cancel};
+        case AbortRetryIgnore: return {Abort, Retry, Ignore};
+        case YesNoCancel: return {Yes, No, Cancel};
+        case YesNo: return {Yes, No};
+        case RetryCancel: return {Retry, Cancel};
+        default: return {Ok};
+        }
+    }
+
+    // The answer of the style's default button: what pressing Enter gives, and
+    // what a box that cannot be shown answers in its place.
+    static int defaultAnswer(int style)
+    {
+        const QList<int> answers = answersOf(style);
+        const qsizetype index = std::min<qsizetype>((style & 0xf00) / DefaultButton2, answers.size() - 1);
+        return answers.at(index);
+    }
 
     // style = Buttons | Icon | DefaultButton, as the classic message box takes it.
     virtual int messageBox(const QString &text, const QString &title, int style) = 0;

@@ -1,37 +1,57 @@
 #include "platform/system/QtDialogService.h"
 
-#include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 
 namespace tilvano {
 
 namespace {
 
+// Every box is made on the heap, without a parent, and watched by a guarded
+// pointer. A box must not belong to a window that can go away while it waits
+// for the user: calls that arrive during its event loop may unload the
+// character's window, which would free a child box under our feet (twice, when
+// the box lived on the stack). And whoever deletes the box while it runs must
+// not leave us holding a dangling pointer.
+template<typename Dialog>
+class OwnBox {
+public:
+    template<typename... Arguments>
+    explicit OwnBox(Arguments &&...arguments) : m_box(new Dialog(std::forward<Arguments>(arguments)...))
+    {
+    }
+    ~OwnBox() { delete m_box.data(); }
+    OwnBox(const OwnBox &) = delete;
+    OwnBox &operator=(const OwnBox &) = delete;
+
+    Dialog *operator->() const { return m_box.data(); }
+    // False when the box was deleted while it ran.
+    explicit operator bool() const { return !m_box.isNull(); }
+    // Runs the box; its result, or Rejected when it is gone.
+    int exec() { return m_box ? m_box->exec() : QDialog::Rejected; }
+
+private:
+    QPointer<Dialog> m_box;
+};
+
 struct ButtonSpec {
     QString text;
     QMessageBox::ButtonRole role;
-    int result;
 };
 
-QList<ButtonSpec> buttonsFor(int buttons)
+ButtonSpec buttonFor(int answer)
 {
-    const ButtonSpec ok{QStringLiteral("OK"), QMessageBox::AcceptRole, DialogService::Ok};
-    const ButtonSpec cancel{QStringLiteral("Abbrechen"), QMessageBox::RejectRole, DialogService::Cancel};
-    const ButtonSpec abort{QStringLiteral("&Abbrechen"), QMessageBox::RejectRole, DialogService::Abort};
-    const ButtonSpec retry{QStringLiteral("&Wiederholen"), QMessageBox::AcceptRole, DialogService::Retry};
-    const ButtonSpec ignore{QStringLiteral("&Ignorieren"), QMessageBox::AcceptRole, DialogService::Ignore};
-    const ButtonSpec yes{QStringLiteral("&Ja"), QMessageBox::YesRole, DialogService::Yes};
-    const ButtonSpec no{QStringLiteral("&Nein"), QMessageBox::NoRole, DialogService::No};
-    switch (buttons) {
-    case DialogService::OkCancel: return {ok, cancel};
-    case DialogService::AbortRetryIgnore: return {abort, retry, ignore};
-    case DialogService::YesNoCancel: return {yes, no, cancel};
-    case DialogService::YesNo: return {yes, no};
-    case DialogService::RetryCancel: return {retry, cancel};
-    default: return {ok};
+    switch (answer) {
+    case DialogService::Cancel: return {QStringLiteral("Abbrechen"), QMessageBox::RejectRole};
+    case DialogService::Abort: return {QStringLiteral("&Abbrechen"), QMessageBox::RejectRole};
+    case DialogService::Retry: return {QStringLiteral("&Wiederholen"), QMessageBox::AcceptRole};
+    case DialogService::Ignore: return {QStringLiteral("&Ignorieren"), QMessageBox::AcceptRole};
+    case DialogService::Yes: return {QStringLiteral("&Ja"), QMessageBox::YesRole};
+    case DialogService::No: return {QStringLiteral("&Nein"), QMessageBox::NoRole};
+    default: return {QStringLiteral("OK"), QMessageBox::AcceptRole};
     }
 }
 
@@ -50,43 +70,50 @@ QMessageBox::Icon iconFor(int icon)
 
 int QtDialogService::messageBox(const QString &text, const QString &title, int style)
 {
-    QMessageBox box(iconFor(style & 0xf0), title, text, QMessageBox::NoButton,
-                    QApplication::activeWindow());
-    const QList<ButtonSpec> specs = buttonsFor(style & 0x0f);
+    OwnBox<QMessageBox> box(iconFor(style & 0xf0), title, text, QMessageBox::NoButton);
+    const QList<int> answers = answersOf(style);
     QList<QPushButton *> pushButtons;
-    for (const ButtonSpec &button : specs)
-        pushButtons << box.addButton(button.text, button.role);
-    const int defaultIndex = std::min<int>((style & 0xf00) / 256, int(specs.size()) - 1);
-    box.setDefaultButton(pushButtons.value(defaultIndex));
+    for (const int answer : answers) {
+        const ButtonSpec button = buttonFor(answer);
+        pushButtons << box->addButton(button.text, button.role);
+    }
+    box->setDefaultButton(pushButtons.at(answers.indexOf(defaultAnswer(style))));
     // Escape answers Cancel where there is one, else the only button.
-    for (int i = 0; i < specs.size(); ++i) {
-        if (specs[i].result == Cancel || specs.size() == 1)
-            box.setEscapeButton(pushButtons[i]);
+    for (qsizetype i = 0; i < answers.size(); ++i) {
+        if (answers[i] == Cancel || answers.size() == 1)
+            box->setEscapeButton(pushButtons[i]);
     }
     box.exec();
-    const qsizetype chosen = pushButtons.indexOf(qobject_cast<QPushButton *>(box.clickedButton()));
-    if (chosen < 0)
-        return specs.size() == 1 ? specs.first().result : Cancel;
-    return specs[chosen].result;
+    const qsizetype chosen = box ? pushButtons.indexOf(qobject_cast<QPushButton *>(box->clickedButton())) : -1;
+    // No button chosen: the box was ended from outside (the program is ending,
+    // or it was deleted), so it answers as a box that cannot be asked does.
+    return chosen < 0 ? defaultAnswer(style) : answers[chosen];
 }
 
 QString QtDialogService::inputBox(const QString &prompt, const QString &title, const QString &defaultText)
 {
-    QInputDialog dialog(QApplication::activeWindow());
-    dialog.setWindowTitle(title);
-    dialog.setLabelText(prompt);
-    dialog.setTextValue(defaultText);
-    dialog.setOkButtonText(QStringLiteral("OK"));
-    dialog.setCancelButtonText(QStringLiteral("Abbrechen"));
-    if (dialog.exec() != QDialog::Accepted)
+    OwnBox<QInputDialog> dialog;
+    dialog->setWindowTitle(title);
+    dialog->setLabelText(prompt);
+    dialog->setTextValue(defaultText);
+    dialog->setOkButtonText(QStringLiteral("OK"));
+    dialog->setCancelButtonText(QStringLiteral("Abbrechen"));
+    if (dialog.exec() != QDialog::Accepted || !dialog)
         return QString();
-    const QString text = dialog.textValue();
+    const QString text = dialog->textValue();
     return text.isNull() ? QStringLiteral("") : text;
 }
 
 QString QtDialogService::openFileName(const QString &title, const QString &filter, const QString &directory)
 {
-    return QFileDialog::getOpenFileName(QApplication::activeWindow(), title, directory, filter);
+    // Not QFileDialog::getOpenFileName: it keeps its dialog on the stack, as
+    // a child of the window it is given.
+    OwnBox<QFileDialog> dialog(nullptr, title, directory, filter);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    if (dialog.exec() != QDialog::Accepted || !dialog)
+        return QString();
+    return dialog->selectedFiles().value(0);
 }
 
 } // namespace tilvano

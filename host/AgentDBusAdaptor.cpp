@@ -1,13 +1,81 @@
 #include "host/AgentDBusAdaptor.h"
 
+#include "host/BusMacroQueue.h"
+#include "host/BusNames.h"
+#include "host/DialogGate.h"
+
 #include "AgentCtl/Agent.h"
+
+#include <QDBusConnection>
+#include <QPointer>
+
+#include <type_traits>
 
 namespace tilvano::host {
 
-AgentDBusAdaptor::AgentDBusAdaptor(Agent *agent) : QDBusAbstractAdaptor(agent), m_agent(agent)
+namespace {
+
+QString failureText(const ErrorInfo &error)
 {
-    // Our signals are emitted by relayEvents' handlers, not relayed by name.
-    setAutoRelaySignals(false);
+    return QStringLiteral("Fehler %1: %2").arg(error.number).arg(error.description);
+}
+
+} // namespace
+
+AgentDBusAdaptor::AgentDBusAdaptor(Agent *agent, DialogGate *gate)
+    : QObject(agent), m_agent(agent), m_gate(gate), m_macros(new BusMacroQueue(this))
+{
+    setObjectName(QStringLiteral("AgentDBusAdaptor"));
+    if (m_gate)
+        m_gate->setBeforeShowing([macros = QPointer<BusMacroQueue>(m_macros)] {
+            if (macros)
+                macros->answerRunningCaller();
+        });
+}
+
+AgentDBusAdaptor::~AgentDBusAdaptor()
+{
+    if (m_gate)
+        m_gate->setBeforeShowing({});
+}
+
+QDBusConnection::RegisterOptions AgentDBusAdaptor::exportFlags()
+{
+    return QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals | QDBusConnection::ExportAllProperties;
+}
+
+template<typename Operation>
+auto AgentDBusAdaptor::serve(Operation operation)
+{
+    const DialogGate::BusCall noBoxes(m_gate);
+    const Agent::CallRecord record(*m_agent, Agent::ErrorBoxes::RecordedInstead);
+    const auto answerFailure = [this, &record] {
+        if (record.failure() && calledFromDBus())
+            sendErrorReply(busFailureName(), failureText(*record.failure()));
+    };
+    if constexpr (std::is_void_v<std::invoke_result_t<Operation>>) {
+        operation();
+        answerFailure();
+    } else {
+        auto result = operation();
+        answerFailure();
+        return result;
+    }
+}
+
+bool AgentDBusAdaptor::runMacro(const std::function<bool()> &run)
+{
+    if (!calledFromDBus())
+        return run();
+    setDelayedReply(true);
+    m_macros->enqueue(connection(), message(), [this, run](const QDBusMessage &call) {
+        const Agent::CallRecord record(*m_agent, Agent::ErrorBoxes::Shown);
+        const bool ran = run();
+        if (!ran && record.failure())
+            return call.createErrorReply(busFailureName(), failureText(*record.failure()));
+        return call.createReply(QVariant(ran));
+    });
+    return false; // not sent: the queue answers
 }
 
 void AgentDBusAdaptor::relayEvents()
@@ -70,56 +138,117 @@ void AgentDBusAdaptor::setMenuCaption(const QString &value) { m_agent->setMenuCa
 
 QString AgentDBusAdaptor::LoadChar(const QString &file)
 {
-    QString loaded = file;
-    m_agent->LoadChar(loaded);
-    return loaded;
+    return serve([&] {
+        QString loaded = file;
+        m_agent->LoadChar(loaded);
+        return loaded;
+    });
 }
 
 bool AgentDBusAdaptor::SpeakIt(const QString &text)
 {
-    QString spoken = text;
-    return m_agent->SpeakIt(spoken);
+    return serve([&] {
+        QString spoken = text;
+        return m_agent->SpeakIt(spoken);
+    });
 }
 
-bool AgentDBusAdaptor::SpeakWave(const QString &fileName) { return m_agent->SpeakWave(fileName); }
-bool AgentDBusAdaptor::PlayAni(const QString &animationName) { return m_agent->PlayAni(animationName); }
-void AgentDBusAdaptor::Show() { m_agent->Show(); }
-void AgentDBusAdaptor::ShowFast(bool fast) { m_agent->Show(QVariant(fast)); }
-void AgentDBusAdaptor::Hide() { m_agent->Hide(); }
-void AgentDBusAdaptor::StopAll() { m_agent->StopAll(); }
-bool AgentDBusAdaptor::InitLastAgent() { return m_agent->InitLastAgent(); }
-void AgentDBusAdaptor::SaveAll() { m_agent->SaveAll(); }
-void AgentDBusAdaptor::RestoreDefaults() { m_agent->RestoreDefaults(); }
-void AgentDBusAdaptor::GestureAt(qint16 x, qint16 y) { m_agent->GestureAt(x, y); }
+bool AgentDBusAdaptor::SpeakWave(const QString &fileName)
+{
+    return serve([&] { return m_agent->SpeakWave(fileName); });
+}
+
+bool AgentDBusAdaptor::PlayAni(const QString &animationName)
+{
+    return serve([&] { return m_agent->PlayAni(animationName); });
+}
+
+void AgentDBusAdaptor::Show()
+{
+    serve([&] { m_agent->Show(); });
+}
+
+void AgentDBusAdaptor::ShowFast(bool fast)
+{
+    serve([&] { m_agent->Show(QVariant(fast)); });
+}
+
+void AgentDBusAdaptor::Hide()
+{
+    serve([&] { m_agent->Hide(); });
+}
+
+void AgentDBusAdaptor::StopAll()
+{
+    serve([&] { m_agent->StopAll(); });
+}
+
+bool AgentDBusAdaptor::InitLastAgent()
+{
+    return serve([&] { return m_agent->InitLastAgent(); });
+}
+
+void AgentDBusAdaptor::SaveAll()
+{
+    serve([&] { m_agent->SaveAll(); });
+}
+
+void AgentDBusAdaptor::RestoreDefaults()
+{
+    serve([&] { m_agent->RestoreDefaults(); });
+}
+
+void AgentDBusAdaptor::GestureAt(qint16 x, qint16 y)
+{
+    serve([&] { m_agent->GestureAt(x, y); });
+}
 
 bool AgentDBusAdaptor::AddMenuItem(const QString &name, const QString &caption, const QString &voiceCommand,
                                    bool enabled, bool visible)
 {
-    return m_agent->AddMenuItem(name, caption, voiceCommand, enabled, visible);
+    return serve([&] { return m_agent->AddMenuItem(name, caption, voiceCommand, enabled, visible); });
 }
 
-bool AgentDBusAdaptor::RemoveMenuItem(const QString &name) { return m_agent->RemoveMenuItem(name); }
+bool AgentDBusAdaptor::RemoveMenuItem(const QString &name)
+{
+    return serve([&] { return m_agent->RemoveMenuItem(name); });
+}
 
 QString AgentDBusAdaptor::Think(const QString &text)
 {
-    QString thought = text;
-    m_agent->Think(thought);
-    return thought;
+    return serve([&] {
+        QString thought = text;
+        m_agent->Think(thought);
+        return thought;
+    });
 }
 
-QStringList AgentDBusAdaptor::MacroNames() { return m_agent->MacroNames(); }
-bool AgentDBusAdaptor::RunMacroByName(const QString &name) { return m_agent->RunMacroByName(name); }
+QStringList AgentDBusAdaptor::MacroNames()
+{
+    return serve([&] { return m_agent->MacroNames(); });
+}
+
+bool AgentDBusAdaptor::RunMacroByName(const QString &name)
+{
+    return runMacro([this, name] { return m_agent->RunMacroByName(name); });
+}
 
 bool AgentDBusAdaptor::RunMacroText(const QString &macroText)
 {
-    QString text = macroText;
-    return m_agent->RunMacroText(text);
+    return runMacro([this, macroText] {
+        QString text = macroText;
+        return m_agent->RunMacroText(text);
+    });
 }
 
-void AgentDBusAdaptor::MoveTo(qint16 left, qint16 top) { m_agent->MoveTo(left, top); }
+void AgentDBusAdaptor::MoveTo(qint16 left, qint16 top)
+{
+    serve([&] { m_agent->MoveTo(left, top); });
+}
+
 void AgentDBusAdaptor::MoveToAtSpeed(qint16 left, qint16 top, qint32 speed)
 {
-    m_agent->MoveTo(left, top, QVariant(speed));
+    serve([&] { m_agent->MoveTo(left, top, QVariant(speed)); });
 }
 
 } // namespace tilvano::host

@@ -1,8 +1,12 @@
 #pragma once
 
-#include <QDBusAbstractAdaptor>
+#include <QDBusConnection>
+#include <QDBusContext>
+#include <QObject>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 namespace tilvano {
 class Agent;
@@ -10,13 +14,26 @@ class Agent;
 
 namespace tilvano::host {
 
+class BusMacroQueue;
+class DialogGate;
+
 // The character's face on the session bus: every operation, property and event
 // of Agent under the interface org.lorvat.Tilvano.Agent. Text that Agent takes
 // by reference cannot travel back through a bus call, so each such operation
 // takes the text by value and, where the caller may want it, returns the text
 // as Agent left it (LoadChar: the file actually loaded; Think: the thought).
 // LastError is split into three read-only properties.
-class AgentDBusAdaptor : public QDBusAbstractAdaptor {
+//
+// A program on the bus cannot answer a box, and a box shown inside a call
+// lets the next call in, and with it the next box. So a call never shows one:
+// a failure the character records during the call (LoadChar's included, which
+// shows the error box to local callers) is answered as an error reply and kept
+// as LastError. Macros are run by a queue after the call was taken, one at a
+// time; their boxes appear once their caller has its answer.
+//
+// Exported as it is (registerObject with the Export flags): it is its own
+// object on the bus, so that it can answer calls itself.
+class AgentDBusAdaptor : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.lorvat.Tilvano.Agent")
     Q_PROPERTY(int LastErrorNumber READ LastErrorNumber)
@@ -39,9 +56,16 @@ class AgentDBusAdaptor : public QDBusAbstractAdaptor {
     Q_PROPERTY(QString MenuCaption READ MenuCaption WRITE setMenuCaption)
 
 public:
-    // Becomes a child of the agent; exporting the agent with ExportAdaptors
-    // publishes this interface.
-    explicit AgentDBusAdaptor(Agent *agent);
+    // Becomes a child of the agent. With a gate, no box is shown while a call
+    // is served, and a macro's caller is answered before the macro's first box.
+    explicit AgentDBusAdaptor(Agent *agent, DialogGate *gate = nullptr);
+    ~AgentDBusAdaptor() override;
+
+    // The flags to export this object with.
+    static QDBusConnection::RegisterOptions exportFlags();
+
+    // The macros that callers on the bus asked for and that did not run yet.
+    BusMacroQueue &macroQueue() const { return *m_macros; }
 
     // Starts passing the agent's events on as bus signals. Call it after every
     // other subscriber has connected: handlers may change an event's text, and
@@ -119,7 +143,17 @@ signals:
     void evIdleStart();
 
 private:
+    // Runs an operation for a caller: no box meanwhile, and a failure the
+    // character records is the caller's error reply.
+    template<typename Operation>
+    auto serve(Operation operation);
+    // A caller on the bus waits for its macro in the queue; a direct caller
+    // (in the same process) has it run at once.
+    bool runMacro(const std::function<bool()> &run);
+
     Agent *m_agent;
+    DialogGate *m_gate;
+    BusMacroQueue *m_macros;
     bool m_relaying = false;
 };
 

@@ -9,5 +9,7 @@ namespace tilvano::host {
 inline QString busServiceName() { return QStringLiteral("org.lorvat.Tilvano"); }
 inline QString busObjectPath() { return QStringLiteral("/Kibo"); }
 inline QString busInterfaceName() { return QStringLiteral("org.lorvat.Tilvano.Agent"); }
+// The error a call answers with when the character recorded a failure during it.
+inline QString busFailureName() { return QStringLiteral("org.lorvat.Tilvano.Agent.Failed"); }
 
 } // namespace tilvano::host

@@ -1,7 +1,9 @@
 #include "host/HostApplication.h"
 
 #include "host/AgentDBusAdaptor.h"
+#include "host/BusMacroQueue.h"
 #include "host/BusNames.h"
+#include "host/DialogGate.h"
 #include "host/SettingsPages.h"
 #include "host/SettingsWindow.h"
 #include "host/TrayIcon.h"
@@ -49,6 +51,15 @@ HostApplication::~HostApplication()
     m_pages.reset();
     m_settingsWindow.reset();
     m_agent.reset();
+    if (m_dialogGate)
+        SystemServices::setDialogs(m_dialogsBefore);
+}
+
+void HostApplication::installDialogGate()
+{
+    m_dialogsBefore = &SystemServices::dialogs();
+    m_dialogGate = std::make_unique<DialogGate>(*m_dialogsBefore);
+    SystemServices::setDialogs(m_dialogGate.get());
 }
 
 void HostApplication::ensureInstallPath()
@@ -62,6 +73,7 @@ void HostApplication::ensureInstallPath()
 void HostApplication::start()
 {
     ensureInstallPath();
+    installDialogGate();
 #ifdef TILVANO_HAVE_AGENT_SERVICE
     // A factory set beforehand (an embedding test) stays in charge.
     if (!hasAgentControlFactory())
@@ -115,7 +127,7 @@ void HostApplication::createTrayIcon()
     m_tray = std::make_unique<TrayIcon>();
     connect(m_tray.get(), &TrayIcon::readTextRequested, this, &HostApplication::showReadTextWindow);
     connect(m_tray.get(), &TrayIcon::editorRequested, this, &HostApplication::startMacroEditor);
-    connect(m_tray.get(), &TrayIcon::quitRequested, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    connect(m_tray.get(), &TrayIcon::quitRequested, this, &HostApplication::quit, Qt::QueuedConnection);
     connect(m_tray.get(), &TrayIcon::settingsRequested, this, &HostApplication::showSettingsWindow);
     m_tray->show();
 }
@@ -127,9 +139,9 @@ void HostApplication::exportOnBus()
         warn(QStringLiteral("Keine Verbindung zum Sitzungsbus; kibo kann Tilvano nicht erreichen."));
         return;
     }
-    auto *adaptor = new AgentDBusAdaptor(m_agent.get());
-    adaptor->relayEvents();
-    if (!bus.registerObject(busObjectPath(), m_agent.get(), QDBusConnection::ExportAdaptors)) {
+    m_busFace = new AgentDBusAdaptor(m_agent.get(), m_dialogGate.get());
+    m_busFace->relayEvents();
+    if (!bus.registerObject(busObjectPath(), m_busFace, AgentDBusAdaptor::exportFlags())) {
         warn(QStringLiteral("Das Objekt %1 ließ sich nicht am Sitzungsbus anmelden.").arg(busObjectPath()));
         return;
     }
@@ -137,6 +149,21 @@ void HostApplication::exportOnBus()
     if (!bus.registerService(busServiceName()))
         warn(QStringLiteral("Der Name %1 ist am Sitzungsbus schon vergeben: %2")
                  .arg(busServiceName(), bus.lastError().message()));
+}
+
+void HostApplication::quit()
+{
+    m_ending = true;
+    QCoreApplication::exit(0);
+}
+
+void HostApplication::endSession()
+{
+    if (m_dialogGate)
+        m_dialogGate->closeForGood();
+    if (m_busFace)
+        m_busFace->macroQueue().close();
+    quit();
 }
 
 void HostApplication::bringToFront()

@@ -6,11 +6,13 @@
 
 namespace tilvano {
 class Agent;
+class DialogService;
 }
 
 namespace tilvano::host {
 
 class AgentDBusAdaptor;
+class DialogGate;
 class SettingsPages;
 class SettingsWindow;
 class TrayIcon;
@@ -40,6 +42,10 @@ public:
     // prompt and teardown. Runs once; the destructor calls it too.
     void shutdown();
 
+    // True once the run was asked to end; the event loop may then be left
+    // before it was ever entered.
+    bool isEnding() const { return m_ending; }
+
     Agent *agent() const { return m_agent.get(); }
     TrayIcon *trayIcon() const { return m_tray.get(); }
     SettingsPages *settingsPages() const { return m_pages.get(); }
@@ -51,6 +57,14 @@ public slots:
     void showReadTextWindow();
     void startMacroEditor();
     void showSettingsWindow();
+    // The user chose to end the program: leave every event loop, the main
+    // one and those of open boxes. Unlike QCoreApplication::quit, no window
+    // can refuse it.
+    void quit();
+    // The session ends (SIGTERM at logout, for example): as quit, and nobody
+    // is asked anything from now on. What the end saves is still saved; a box
+    // on the way answers with its default button.
+    void endSession();
 
 private:
     void createTrayIcon();
@@ -60,12 +74,18 @@ private:
     void runGoodbyeMacro();
     void exportOnBus();
 
+    void installDialogGate();
+
+    std::unique_ptr<DialogGate> m_dialogGate;
+    DialogService *m_dialogsBefore = nullptr;
     std::unique_ptr<Agent> m_agent;
     std::unique_ptr<SettingsWindow> m_settingsWindow;
     std::unique_ptr<SettingsPages> m_pages;
     std::unique_ptr<TrayIcon> m_tray;
+    AgentDBusAdaptor *m_busFace = nullptr; // a child of the agent
     bool m_exported = false;
     bool m_shutDown = false;
+    bool m_ending = false;
 };
 
 } // namespace tilvano::host

@@ -14,7 +14,8 @@ using namespace tilvano::host;
 
 namespace {
 
-// Macros run inside the host before it answers; give them time.
+// The host answers a macro call when the macro ends (or before it shows a
+// box); give a long macro time.
 constexpr int kMacroTimeoutMs = 10 * 60 * 1000;
 
 const char *const kEventNames[] = {"MenuEvent", "ShowEvent", "HideEvent", "ClickEvent",

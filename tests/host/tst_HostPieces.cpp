@@ -1,8 +1,10 @@
 // The host's parts that decide something on their own: the display choice
-// before Qt starts, the first-start settings, the tray menu and the bus
-// adaptor's translation of by-reference events.
+// before Qt starts, the first-start settings, the tray menu, the bus
+// adaptor's translation of by-reference events, and a macro's box that
+// outlives the character window it opened over.
 
 #include "host/AgentDBusAdaptor.h"
+#include "host/BusNames.h"
 #include "platform/system/DisplayEnvironment.h"
 #include "host/HostApplication.h"
 #include "host/TrayIcon.h"
@@ -11,12 +13,21 @@
 #include "common/SettingsStore.h"
 #include "platform/system/InstallLayout.h"
 #include "support/IsolatedHome.h"
+#include "support/PrivateSessionBus.h"
 #include "support/RecordingAgentControl.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusPendingCallWatcher>
+#include <QElapsedTimer>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace tilvano;
 using namespace tilvano::host;
@@ -124,6 +135,76 @@ private slots:
             QCOMPARE(moved.first().at(2).value<qint16>(), qint16(1));
         }
         setAgentControlFactory({});
+    }
+
+    // A box of a macro that a program on the bus started: its caller has the
+    // answer while the box waits, and the character's window may go from under
+    // the box (the user had clicked the character, so the box would have taken
+    // that window as its parent) without taking the box along.
+    void busMacroBoxOutlivesTheCharacterWindow()
+    {
+        test::IsolatedHome home;
+        test::PrivateSessionBus bus;
+        QVERIFY(!bus.address().isEmpty());
+        qputenv("DBUS_SESSION_BUS_ADDRESS", bus.address().toUtf8());
+        QTemporaryDir noPages;
+        qputenv("TILVANO_PAGES_DIR", noPages.path().toUtf8());
+        setAgentControlFactory({}); // the host's own, real character service
+        HostApplication host;
+        host.start();
+        QWidget *characterWindow = nullptr;
+        for (QWidget *window : QApplication::topLevelWidgets())
+            if (window->isVisible() && qstrcmp(window->metaObject()->className(), "tilvano::agent::CharacterWindow") == 0)
+                characterWindow = window;
+        QVERIFY(characterWindow);
+        characterWindow->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), characterWindow);
+
+        const QDBusConnection client = QDBusConnection::connectToBus(bus.address(), QStringLiteral("client"));
+        const auto call = [&client](const QString &member, const QString &argument) {
+            QDBusMessage message = QDBusMessage::createMethodCall(busServiceName(), busObjectPath(), busInterfaceName(), member);
+            message.setArguments({argument});
+            return client.asyncCall(message, 60000);
+        };
+        bool boxSeen = false;
+        bool boxClosed = false;
+        bool macroAnsweredWhileOpen = false;
+        bool unloadAnsweredWhileOpen = false;
+        QDBusPendingCallWatcher macro(call(QStringLiteral("RunMacroText"), QStringLiteral("MsgBox \"Hallo\"")));
+        connect(&macro, &QDBusPendingCallWatcher::finished, this, [&] {
+            macroAnsweredWhileOpen = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()) && !boxClosed;
+        });
+        std::unique_ptr<QDBusPendingCallWatcher> unload;
+        QElapsedTimer sinceSeen;
+        // Acts from inside the box's event loop: the test's own code waits below it.
+        QTimer watch;
+        watch.setInterval(20);
+        connect(&watch, &QTimer::timeout, this, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box || boxClosed)
+                return;
+            if (!boxSeen) {
+                boxSeen = true;
+                sinceSeen.start();
+                unload = std::make_unique<QDBusPendingCallWatcher>(call(QStringLiteral("LoadChar"), QString()));
+                connect(unload.get(), &QDBusPendingCallWatcher::finished, this,
+                        [&] { unloadAnsweredWhileOpen = !boxClosed; });
+                return;
+            }
+            if ((macro.isFinished() && unload->isFinished()) || sinceSeen.hasExpired(20000)) {
+                boxClosed = true;
+                box->defaultButton()->click();
+            }
+        });
+        watch.start();
+        QTRY_VERIFY_WITH_TIMEOUT(boxClosed && macro.isFinished() && unload && unload->isFinished(), 60000);
+        QVERIFY(macroAnsweredWhileOpen);
+        QVERIFY(unloadAnsweredWhileOpen);
+        QVERIFY2(!unload->isError(), qPrintable(unload->error().message()));
+        QCOMPARE(macro.reply().arguments().value(0).toBool(), true);
+        QVERIFY(!host.agent()->visible());
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+        qunsetenv("TILVANO_PAGES_DIR");
     }
 };
 

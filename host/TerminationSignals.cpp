@@ -2,53 +2,89 @@
 
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <csignal>
-#include <sys/socket.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace tilvano::host {
 
 namespace {
 
-// A signal handler may do almost nothing; it writes one byte that the event
-// loop then reads as an ordinary socket event.
-int g_signalSockets[2] = {-1, -1};
+constexpr int kHandledSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
-void onTerminationSignal(int)
+int g_pipe[2] = {-1, -1};
+volatile sig_atomic_t g_requested = 0;
+
+// Only async-signal-safe calls in here.
+void onTerminationSignal(int signalNumber)
 {
+    const int savedErrno = errno;
+    if (g_requested) {
+        // Asked again: the orderly end is not coming, so end the plain way.
+        struct sigaction plain = {};
+        plain.sa_handler = SIG_DFL;
+        sigemptyset(&plain.sa_mask);
+        ::sigaction(signalNumber, &plain, nullptr);
+        ::raise(signalNumber);
+        errno = savedErrno;
+        return;
+    }
+    g_requested = 1;
     const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(g_signalSockets[0], &byte, 1);
+    // Non-blocking: a full pipe already holds a request.
+    [[maybe_unused]] const ssize_t written = ::write(g_pipe[1], &byte, 1);
+    ::alarm(TerminationSignals::gracePeriodSeconds);
+    errno = savedErrno;
+}
+
+void setDisposition(int signalNumber, void (*handler)(int))
+{
+    struct sigaction action = {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(signalNumber, &action, nullptr);
 }
 
 } // namespace
 
 TerminationSignals::TerminationSignals(QObject *parent) : QObject(parent)
 {
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalSockets) != 0)
-        return; // without the pair the default (end at once) stays in force
-    m_notifier = new QSocketNotifier(g_signalSockets[1], QSocketNotifier::Read, this);
-    connect(m_notifier, &QSocketNotifier::activated, this, [this] {
-        char byte = 0;
-        [[maybe_unused]] const ssize_t got = ::read(g_signalSockets[1], &byte, 1);
-        emit terminationRequested();
-    });
-    struct sigaction action = {};
-    action.sa_handler = onTerminationSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGINT, &action, nullptr);
+    if (::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        g_pipe[0] = g_pipe[1] = -1;
+        return; // without the pipe the default (end at once) stays in force
+    }
+    g_requested = 0;
+    m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &TerminationSignals::takeRequest);
+    // The grace period's alarm must end the process, even if whoever started
+    // us chose to ignore it.
+    setDisposition(SIGALRM, SIG_DFL);
+    for (const int signalNumber : kHandledSignals)
+        setDisposition(signalNumber, onTerminationSignal);
 }
 
 TerminationSignals::~TerminationSignals()
 {
     if (!m_notifier)
         return;
-    ::signal(SIGTERM, SIG_DFL);
-    ::signal(SIGINT, SIG_DFL);
-    ::close(g_signalSockets[0]);
-    ::close(g_signalSockets[1]);
-    g_signalSockets[0] = g_signalSockets[1] = -1;
+    for (const int signalNumber : kHandledSignals)
+        setDisposition(signalNumber, SIG_DFL);
+    ::close(g_pipe[0]);
+    ::close(g_pipe[1]);
+    g_pipe[0] = g_pipe[1] = -1;
+}
+
+void TerminationSignals::takeRequest()
+{
+    char bytes[16];
+    while (::read(g_pipe[0], bytes, sizeof bytes) > 0) {
+    }
+    if (m_reported)
+        return;
+    m_reported = true;
+    emit terminationRequested();
 }
 
 } // namespace tilvano::host

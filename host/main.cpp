@@ -51,10 +51,12 @@ int main(int argc, char *argv[])
     host::HostApplication host;
     QObject::connect(&instance, &SingleInstance::activationRequested, &host, &host::HostApplication::bringToFront);
     host::TerminationSignals termination;
-    QObject::connect(&termination, &host::TerminationSignals::terminationRequested, &application,
-                     &QCoreApplication::quit);
+    QObject::connect(&termination, &host::TerminationSignals::terminationRequested, &host,
+                     &host::HostApplication::endSession);
     host.start();
-    const int result = application.exec();
+    // A request to end that came while starting (from the loop of a box
+    // shown on the way) must not be forgotten: exec() would start afresh.
+    const int result = host.isEnding() ? 0 : application.exec();
     // Pages may still ask about unsaved changes, so this runs with the
     // application still there.
     host.shutdown();

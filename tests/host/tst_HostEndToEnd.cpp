@@ -2,11 +2,14 @@
 // of the test's own, driven by kibo and by gdbus.
 
 #include "common/SettingsStore.h"
+#include "support/FifoTrap.h"
 #include "support/IsolatedHome.h"
+#include "support/PrivateSessionBus.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusPendingCall>
 #include <QDBusReply>
 #include <QDBusVariant>
 #include <QDir>
@@ -51,6 +54,9 @@ private slots:
     void macroCommandsReachTheRunner();
     void watchPrintsEvents();
     void secondStartLeavesTheFirstRunning();
+    void speakWaveOfAFifoKeepsTheHostTurning();
+    void failingLoadsOverTheBusAnswerWithoutABox();
+    void boxOfABusMacroOpensAfterItsAnswer();
     void terminatedHostShutsDownInOrder();
     void kiboWithoutHost();
     void noDisplayGivesAdvice();
@@ -67,13 +73,16 @@ private:
     bool logHasEntry(const QString &entry) const { return logCount(entry) > 0; }
     bool hostOnBus() const;
     bool characterVisible() const;
+    QDBusConnection bus() const { return QDBusConnection::connectToBus(m_busAddress, QStringLiteral("e2e")); }
+    static QDBusMessage callOf(const QString &member, const QVariantList &arguments);
+    QVariant busProperty(const QString &name) const;
 
     std::unique_ptr<test::IsolatedHome> m_home;
     QTemporaryDir m_scratch;
     QString m_installPath;
     QString m_tracePath;
     QString m_busAddress;
-    QProcess m_bus;
+    std::unique_ptr<test::PrivateSessionBus> m_bus;
     QProcess m_host;
 };
 
@@ -85,11 +94,8 @@ void HostEndToEndTest::initTestCase()
     QVERIFY(QFile::exists(program(QStringLiteral("tilvano"))));
     QVERIFY(QFile::exists(program(QStringLiteral("kibo"))));
 
-    // A bus of our own, so parallel tests and the user's session never meet.
-    m_bus.start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address=1"});
-    QVERIFY(m_bus.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(m_bus.canReadLine(), 10000);
-    m_busAddress = QString::fromUtf8(m_bus.readLine()).trimmed();
+    m_bus = std::make_unique<test::PrivateSessionBus>();
+    m_busAddress = m_bus->address();
     QVERIFY(!m_busAddress.isEmpty());
 
     m_home = std::make_unique<test::IsolatedHome>();
@@ -110,15 +116,14 @@ void HostEndToEndTest::initTestCase()
 
 void HostEndToEndTest::cleanupTestCase()
 {
-    for (QProcess *process : {&m_host, &m_bus}) {
-        if (process->state() == QProcess::NotRunning)
-            continue;
-        process->terminate();
-        if (!process->waitForFinished(20000)) {
-            process->kill();
-            process->waitForFinished();
+    if (m_host.state() != QProcess::NotRunning) {
+        m_host.terminate();
+        if (!m_host.waitForFinished(20000)) {
+            m_host.kill();
+            m_host.waitForFinished();
         }
     }
+    m_bus.reset();
     m_home.reset();
 }
 
@@ -183,6 +188,24 @@ bool HostEndToEndTest::characterVisible() const
     get.setArguments({QStringLiteral("org.lorvat.Tilvano.Agent"), QStringLiteral("visible")});
     const QDBusReply<QDBusVariant> reply = bus.call(get);
     return reply.isValid() && reply.value().variant().toBool();
+}
+
+QDBusMessage HostEndToEndTest::callOf(const QString &member, const QVariantList &arguments)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(kService, QStringLiteral("/Kibo"),
+                                                       QStringLiteral("org.lorvat.Tilvano.Agent"), member);
+    call.setArguments(arguments);
+    return call;
+}
+
+QVariant HostEndToEndTest::busProperty(const QString &name) const
+{
+    QDBusMessage get = QDBusMessage::createMethodCall(kService, QStringLiteral("/Kibo"),
+                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                      QStringLiteral("Get"));
+    get.setArguments({QStringLiteral("org.lorvat.Tilvano.Agent"), name});
+    const QDBusReply<QDBusVariant> reply = bus().call(get, QDBus::Block, 10000);
+    return reply.isValid() ? reply.value().variant() : QVariant();
 }
 
 void HostEndToEndTest::usageErrorsExitWithTwo()
@@ -284,12 +307,91 @@ void HostEndToEndTest::secondStartLeavesTheFirstRunning()
     QTRY_VERIFY_WITH_TIMEOUT(characterVisible(), 20000);
 }
 
+void HostEndToEndTest::speakWaveOfAFifoKeepsTheHostTurning()
+{
+    // A sound path may name a FIFO that nobody writes to; opening it must not
+    // stop the host. The move queued behind the sound proves that it went on.
+    test::FifoTrap fifo(m_scratch.filePath(QStringLiteral("pipe")));
+    QVERIFY(fifo.isMade());
+    const QString sound = m_scratch.filePath(QStringLiteral("klang.wav"));
+    QVERIFY(QFile::link(m_scratch.filePath(QStringLiteral("pipe")), sound));
+    const QDBusMessage spoken = bus().call(callOf(QStringLiteral("SpeakWave"), {sound}), QDBus::Block, 10000);
+    QCOMPARE(spoken.type(), QDBusMessage::ReplyMessage);
+    QCOMPARE(spoken.arguments().value(0).toBool(), true);
+    const QDBusMessage moved = bus().call(
+        callOf(QStringLiteral("MoveTo"), {QVariant::fromValue(qint16(321)), QVariant::fromValue(qint16(123))}),
+        QDBus::Block, 10000);
+    QCOMPARE(moved.type(), QDBusMessage::ReplyMessage);
+    QTRY_VERIFY_WITH_TIMEOUT(logHasEntry(QStringLiteral("oAgentCtl_Move: 321/123")), 60000);
+    QVERIFY2(!fifo.hadToRelease(), "the host waited in open() for a writer of the FIFO");
+}
+
+void HostEndToEndTest::failingLoadsOverTheBusAnswerWithoutABox()
+{
+    // Every failing load is answered as an error at once: no error box opens
+    // inside a call (the next call would come in through its event loop, and
+    // open the next box), and the character that was loaded stays.
+    const QStringList animations = busProperty(QStringLiteral("AnimationNames")).toStringList();
+    QVERIFY(!animations.isEmpty());
+    const QString text = m_scratch.filePath(QStringLiteral("Text.acs"));
+    QFile file(text);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("Keine Figur, nur ein Text, der lang genug für einen Kopf ist.");
+    file.close();
+
+    QList<QDBusPendingCall> calls{bus().asyncCall(callOf(QStringLiteral("LoadChar"), {text}), 60000)};
+    for (int i = 0; i < 150; ++i)
+        calls << bus().asyncCall(callOf(QStringLiteral("LoadChar"), {m_scratch.filePath(QStringLiteral("Figur%1.acs").arg(i))}), 60000);
+    const auto allAnswered = [&calls] {
+        return std::all_of(calls.begin(), calls.end(), [](const QDBusPendingCall &call) { return call.isFinished(); });
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(allAnswered(), 60000);
+    for (const QDBusPendingCall &call : calls) {
+        QVERIFY(call.isError());
+        QCOMPARE(call.error().name(), QStringLiteral("org.lorvat.Tilvano.Agent.Failed"));
+    }
+    QVERIFY(calls.first().error().message().startsWith(QStringLiteral("Fehler ")));
+    QCOMPARE(busProperty(QStringLiteral("LastErrorNumber")).toInt(), int(0x80070002u));
+    QCOMPARE(busProperty(QStringLiteral("AnimationNames")).toStringList(), animations);
+    QVERIFY(characterVisible());
+}
+
+void HostEndToEndTest::boxOfABusMacroOpensAfterItsAnswer()
+{
+    // The good-bye macro asks something too; the end must not wait for it.
+    SaveSetting(settingsApplication(), QStringLiteral("Macros"), QStringLiteral("MacroName000"), QStringLiteral("Abschied"));
+    SaveSetting(settingsApplication(), QStringLiteral("Macros"), QStringLiteral("Macro000"),
+                QStringLiteral("MsgBox \"Tschüss\"<!!BR!!>Kibo.SpeakIt \"Auf Wiedersehen\""));
+    SaveSetting(settingsApplication(), QStringLiteral("Misc"), QStringLiteral("MacroGoodBye"), QStringLiteral("Abschied"));
+
+    // The macro's caller has its answer before the box waits for the user.
+    QDBusPendingCall boxed = bus().asyncCall(callOf(QStringLiteral("RunMacroText"), {QStringLiteral("MsgBox \"Hallo vom Bus\"")}), 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(logHasEntry(QStringLiteral("RunMacroText: MsgBox \"Hallo vom Bus\"")), 30000);
+    // The box is open: unloading the character under it leaves it whole.
+    const QDBusMessage unloaded = bus().call(callOf(QStringLiteral("LoadChar"), {QString()}), QDBus::Block, 30000);
+    QCOMPARE(unloaded.type(), QDBusMessage::ReplyMessage);
+    QTRY_VERIFY_WITH_TIMEOUT(boxed.isFinished(), 30000);
+    QVERIFY2(!boxed.isError(), qPrintable(boxed.error().message()));
+    QCOMPARE(boxed.reply().arguments().value(0).toBool(), true);
+    QCOMPARE(m_host.state(), QProcess::Running);
+    QVERIFY(!characterVisible());
+
+    // The host goes on answering while the box waits, and takes its character back.
+    const QDBusMessage loaded = bus().call(callOf(QStringLiteral("InitLastAgent"), {}), QDBus::Block, 30000);
+    QCOMPARE(loaded.arguments().value(0).toBool(), true);
+    QTRY_VERIFY_WITH_TIMEOUT(characterVisible(), 20000);
+}
+
 void HostEndToEndTest::terminatedHostShutsDownInOrder()
 {
+    // The box of the macro above is still open: SIGTERM ends the host from
+    // inside it, and the good-bye macro runs without waiting for an answer.
     m_host.terminate();
     QVERIFY(m_host.waitForFinished(30000));
     QCOMPARE(m_host.exitStatus(), QProcess::NormalExit);
     QCOMPARE(m_host.exitCode(), 0);
+    QVERIFY(logHasEntry(QStringLiteral("RunMacroByName: Abschied")));
+    QVERIFY(logHasEntry(QStringLiteral("SpeakIt: Auf Wiedersehen")));
     QVERIFY(logHasEntry(QStringLiteral("Class_Terminate")));
 }
 

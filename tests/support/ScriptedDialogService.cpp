@@ -7,13 +7,7 @@ int ScriptedDialogService::messageBox(const QString &text, const QString &title,
     m_shown.append({Kind::Message, text, title, style, {}});
     if (!m_answers.isEmpty())
         return m_answers.dequeue();
-    switch (style & 0x0f) {
-    case AbortRetryIgnore: return Abort;
-    case YesNoCancel:
-    case YesNo: return Yes;
-    case RetryCancel: return Retry;
-    default: return Ok;
-    }
+    return defaultAnswer(style);
 }
 
 QString ScriptedDialogService::inputBox(const QString &prompt, const QString &title,

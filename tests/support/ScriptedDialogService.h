@@ -9,9 +9,9 @@
 namespace tilvano::test {
 
 // A dialog service for tests: records every box that was asked for and answers
-// from queues the test fills. A box asked for with nothing queued answers with
-// the box's default (OK/Yes/first button, the default text, no file), so a test
-// that does not care about a box need not script it.
+// from queues the test fills. A box asked for with nothing queued answers as
+// Enter would (its default button, the default text; no file), so a test that
+// does not care about a box need not script it.
 class ScriptedDialogService : public DialogService {
 public:
     enum class Kind { Message, Input, OpenFile };

@@ -96,10 +96,13 @@ void Agent::SetLastError(const ErrorInfo &error)
 
 void Agent::reportLoadFailure(const ErrorInfo &error)
 {
-    if (m_callRecord && m_callRecord->m_boxes == ErrorBoxes::RecordedInstead)
+    if (m_callRecord && m_callRecord->m_boxes == ErrorBoxes::RecordedInstead) {
         SetLastError(error);
-    else
-        RaiseError(writer::tilvano(), error);
+        return;
+    }
+    if (m_callRecord)
+        m_callRecord->m_failure = error;
+    RaiseError(writer::tilvano(), error);
 }
 
 bool Agent::failed(const ErrorInfo &result)

@@ -132,11 +132,12 @@ public:
     QString MenuCaption() const;
     void setMenuCaption(const QString &value);
 
-    // Notes the failures recorded while it lives, for a caller that wants
-    // them back; the innermost record of nested ones gets them. With
-    // ErrorBoxes::RecordedInstead the failures that would show the error box
-    // (those of LoadChar) are recorded as LastError instead: for callers that
-    // cannot answer a box, such as programs on the session bus.
+    // Notes the failures of the calls made while it lives, recorded or shown
+    // in the error box, for a caller that wants them back; the innermost
+    // record of nested ones gets them. With ErrorBoxes::RecordedInstead the
+    // failures that would show the error box (those of LoadChar) are recorded
+    // as LastError instead: for callers that cannot answer a box, such as
+    // programs on the session bus.
     enum class ErrorBoxes { Shown, RecordedInstead };
     class CallRecord {
     public:
@@ -145,7 +146,7 @@ public:
         CallRecord(const CallRecord &) = delete;
         CallRecord &operator=(const CallRecord &) = delete;
 
-        // The last failure recorded while this record was the innermost one.
+        // The last failure while this record was the innermost one.
         const std::optional<ErrorInfo> &failure() const { return m_failure; }
 
     private:

@@ -227,12 +227,23 @@ void Main::characterPicked()
     const QScopedValueRollback changing(m_changingCharacter, true);
 
     QString path = m_characters.pathOf(index);
-    agent->LoadChar(path);
+    std::optional<ErrorInfo> loadFailure;
+    {
+        const Agent::CallRecord record(*agent, Agent::ErrorBoxes::Shown);
+        agent->LoadChar(path);
+        loadFailure = record.failure();
+    }
     if (!holdsCharacter(*agent)) {
         // What the page showed belonged to the character that is gone now.
         m_description->clear();
         m_aniCombo->clear();
         reportChangeFailure(noCharacterLoaded());
+        return;
+    }
+    if (agent->CharFile() != path) {
+        // A file that cannot be loaded leaves the character that was there,
+        // and what the page shows still belongs to it.
+        reportChangeFailure(loadFailure.value_or(noCharacterLoaded()));
         return;
     }
     // The new character is in effect from here on, so it is worth saving even

@@ -209,14 +209,17 @@ private slots:
 
         QStringList calls = bench->control->calls();
         calls.removeIf([](const QString &call) { return call.contains(QStringLiteral(".Commands.")); });
-        QCOMPARE(calls.mid(0, 8),
-                 (QStringList{"Characters.Unload(somebody)", "Characters.Load(somebody, " + folder + "GENIE.ACS)",
-                              "somebody.Show(False)", "somebody.StopAll()", "somebody.Play(Greet)",
-                              "somebody.Height(200)", "somebody.Width(200)"}
-                  << calls.value(7)));
-        QVERIFY(calls.value(7).startsWith(QStringLiteral("somebody.Speak(")));
-        QVERIFY(calls.value(7).endsWith(Main::greeting + QStringLiteral(", )")));
-        QCOMPARE(calls.size(), 8);
+        // The new file is tried under an identifier of its own before the old character goes.
+        QCOMPARE(calls.mid(0, 10),
+                 (QStringList{"Characters.Load(somebody.trial, " + folder + "GENIE.ACS)",
+                              "Characters.Unload(somebody.trial)", "Characters.Unload(somebody)",
+                              "Characters.Load(somebody, " + folder + "GENIE.ACS)", "somebody.Show(False)",
+                              "somebody.StopAll()", "somebody.Play(Greet)", "somebody.Height(200)",
+                              "somebody.Width(200)"}
+                  << calls.value(9)));
+        QVERIFY(calls.value(9).startsWith(QStringLiteral("somebody.Speak(")));
+        QVERIFY(calls.value(9).endsWith(Main::greeting + QStringLiteral(", )")));
+        QCOMPARE(calls.size(), 10);
 
         QCOMPARE(list(page, "SizeCombo")->currentText(), QStringLiteral("groß"));
         QCOMPARE(label(page, "lbDescription")->text(), QStringLiteral("Der Flaschengeist"));
@@ -237,21 +240,25 @@ private slots:
         Main page;
         page.Init(kibo.get());
         bench->control->failLoad(folder + QStringLiteral("Genie.acs"), qint32(0x80004005));
+        const int aniCountBefore = list(page, "AniCombo")->count();
         pick(list(page, "CharacterCombo"), QStringLiteral("Genie"));
 
-        // The service's own report first, then the page's.
+        // The service's own report first, then the page's, with the load's failure.
         const QList<ScriptedDialogService::Shown> shown = bench->dialogs.shown();
         QCOMPARE(shown.size(), 2);
         QCOMPARE(shown.first().title, QStringLiteral("Fehler!"));
         QCOMPARE(shown.last().text,
-                 changeFailurePrefix + QStringLiteral("91\r\nObject variable or With block variable not set"));
+                 changeFailurePrefix + QStringLiteral("-2147467259\r\nThe character could not be loaded."));
         QCOMPARE(shown.last().title, QString());
         QCOMPARE(shown.last().buttons(), DialogService::OkOnly);
-        QCOMPARE(page.LastError().number, 91);
+        QCOMPARE(page.LastError().number, qint32(0x80004005));
 
+        // The character loaded before stays, and so does what the page shows of it.
         QCOMPARE(list(page, "CharacterCombo")->currentText(), QStringLiteral("Genie"));
         QVERIFY(bench->control->callsStartingWith(QStringLiteral("somebody.")).isEmpty());
-        QCOMPARE(list(page, "AniCombo")->count(), 0);
+        QVERIFY(bench->character());
+        QCOMPARE(kibo->CharFile(), QStringLiteral("/chars/Merlin.acs"));
+        QCOMPARE(list(page, "AniCombo")->count(), aniCountBefore);
         QVERIFY(!page.PageChanged());
     }
 

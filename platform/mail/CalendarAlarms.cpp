@@ -1,5 +1,8 @@
 #include "platform/mail/CalendarAlarms.h"
 
+#include "platform/mail/CalendarTime.h"
+#include "platform/mail/SubDailyRecurrence.h"
+
 #include <QSet>
 
 #include <libical/ical.h>
@@ -12,8 +15,8 @@ namespace tilvano::mail {
 
 namespace {
 
-// A runaway rule (every second for years) must not stall the application.
-constexpr int kMaxOccurrences = 100000;
+using calendartime::toUtc;
+
 constexpr int kMaxRepeats = 100;
 
 void ensureLibical()
@@ -21,32 +24,6 @@ void ensureLibical()
     static std::once_flag once;
     // libical can be built to abort on malformed input; we want a result.
     std::call_once(once, [] { icalerror_set_errors_are_fatal(0); });
-}
-
-QDateTime localDateTime(const icaltimetype &t, bool dateOnly)
-{
-    const QDate date(t.year, t.month, t.day);
-    const QTime time = dateOnly ? QTime(0, 0) : QTime(t.hour, t.minute, t.second);
-    if (!date.isValid() || !time.isValid())
-        return {};
-    return QDateTime(date, time, Qt::LocalTime).toUTC();
-}
-
-// A calendar time as an instant in UTC. All-day and floating times are the
-// user's local time; a time zone the file does not define and libical does
-// not know is taken as local time as well, which is right for most users.
-QDateTime toUtc(const icaltimetype &t)
-{
-    if (icaltime_is_null_time(t) || !icaltime_is_valid_time(t))
-        return {};
-    if (icaltime_is_date(t))
-        return localDateTime(t, true);
-    if (icaltime_is_utc(t))
-        return QDateTime::fromSecsSinceEpoch(icaltime_as_timet_with_zone(t, icaltimezone_get_utc_timezone()),
-                                             Qt::UTC);
-    if (t.zone)
-        return QDateTime::fromSecsSinceEpoch(icaltime_as_timet_with_zone(t, t.zone), Qt::UTC);
-    return localDateTime(t, false);
 }
 
 struct Trigger {
@@ -119,20 +96,80 @@ QString text(const char *utf8)
     return utf8 ? QString::fromUtf8(utf8).simplified() : QString();
 }
 
+enum class Expansion { Done, OutOfBudget };
+
+// The starts of the event's occurrences in [from, until], EXDATEs left out.
+template <typename Visit>
+Expansion visitOccurrences(icalcomponent *event, const icaltimetype &dtstart, const QDateTime &from,
+                           const QDateTime &until, RecurrenceBudget &budget, Visit visit)
+{
+    const QDateTime start = toUtc(dtstart);
+    icalproperty *ruleProperty = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY);
+    if (!ruleProperty) {
+        if (start >= from && start <= until)
+            visit(start);
+        return Expansion::Done;
+    }
+    const icalrecurrencetype rule = icalproperty_get_rrule(ruleProperty);
+    const QSet<qint64> excluded = excludedStarts(event);
+    auto visitUnlessExcluded = [&](const QDateTime &occurrence) {
+        if (!excluded.contains(occurrence.toSecsSinceEpoch()))
+            visit(occurrence);
+    };
+    if (SubDailyRecurrence::handles(rule)) {
+        return SubDailyRecurrence::expand(rule, dtstart, from, until, budget, visitUnlessExcluded)
+                == SubDailyRecurrence::Outcome::Done
+            ? Expansion::Done
+            : Expansion::OutOfBudget;
+    }
+
+    // Days and longer: libical's own iterator, whose every call ends within
+    // a bounded number of days. Without COUNT it starts just before `from`
+    // instead of walking every occurrence since the event began.
+    icalrecur_iterator *it = icalrecur_iterator_new(rule, dtstart);
+    if (!it) {
+        if (start >= from && start <= until)
+            visit(start);
+        return Expansion::Done;
+    }
+    const qint64 fromWall = calendartime::wallSecondsAt(from, dtstart) - 2 * 24 * 60 * 60;
+    if (rule.count <= 0 && fromWall > calendartime::wallSeconds(dtstart))
+        icalrecur_iterator_set_start(it, calendartime::atWallSeconds(fromWall, dtstart));
+    Expansion outcome = Expansion::Done;
+    for (;;) {
+        if (!budget.spend()) {
+            outcome = Expansion::OutOfBudget;
+            break;
+        }
+        const icaltimetype next = icalrecur_iterator_next(it);
+        if (icaltime_is_null_time(next))
+            break;
+        icaltimetype zoned = next;
+        zoned.zone = dtstart.zone;
+        const QDateTime occurrence = toUtc(zoned);
+        if (!occurrence.isValid() || occurrence > until)
+            break;
+        if (occurrence >= from)
+            visitUnlessExcluded(occurrence);
+    }
+    icalrecur_iterator_free(it);
+    return outcome;
+}
+
 // Calls `visit` with every alarm of the event falling due in (after, until].
 template <typename Visit>
-void visitAlarms(icalcomponent *event, const QString &filePath, const QDateTime &after, const QDateTime &until,
-                 Visit visit)
+Expansion visitAlarms(icalcomponent *event, const QString &filePath, const QDateTime &after, const QDateTime &until,
+                      RecurrenceBudget &budget, Visit visit)
 {
     if (icalcomponent_get_status(event) == ICAL_STATUS_CANCELLED)
-        return;
+        return Expansion::Done;
     const QList<Trigger> triggers = triggersOf(event);
     if (triggers.isEmpty())
-        return;
+        return Expansion::Done;
     const icaltimetype dtstart = icalcomponent_get_dtstart(event);
     const QDateTime start = toUtc(dtstart);
     if (!start.isValid())
-        return;
+        return Expansion::Done;
     const bool allDay = icaltime_is_date(dtstart);
     QDateTime end = toUtc(icalcomponent_get_dtend(event));
     if (!end.isValid() || end < start)
@@ -156,18 +193,20 @@ void visitAlarms(icalcomponent *event, const QString &filePath, const QDateTime 
         }
     }
 
-    // The earliest a relative alarm can fire, measured from its occurrence's
-    // start; occurrences starting later than `until` minus this cannot matter.
+    // Only occurrences whose alarms can fall in the window are looked at:
+    // those starting between `after` minus the latest alarm's distance from
+    // the start and `until` minus the earliest one's.
     qint64 earliestOffset = std::numeric_limits<qint64>::max();
-    bool anyRelative = false;
+    qint64 latestOffset = std::numeric_limits<qint64>::min();
     for (const Trigger &t : triggers) {
         if (t.absolute)
             continue;
-        anyRelative = true;
-        earliestOffset = std::min(earliestOffset, t.offsetSeconds + (t.relatedToEnd ? length : 0));
+        const qint64 offset = t.offsetSeconds + (t.relatedToEnd ? length : 0);
+        earliestOffset = std::min(earliestOffset, offset);
+        latestOffset = std::max(latestOffset, offset);
     }
-    if (!anyRelative)
-        return;
+    if (latestOffset == std::numeric_limits<qint64>::min())
+        return Expansion::Done;
 
     auto visitOccurrence = [&](const QDateTime &occurrence) {
         for (const Trigger &t : triggers) {
@@ -182,31 +221,14 @@ void visitAlarms(icalcomponent *event, const QString &filePath, const QDateTime 
             }
         }
     };
+    return visitOccurrences(event, dtstart, after.addSecs(-latestOffset), until.addSecs(-earliestOffset), budget,
+                            visitOccurrence);
+}
 
-    icalproperty *rule = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY);
-    if (!rule) {
-        visitOccurrence(start);
-        return;
-    }
-    const QSet<qint64> excluded = excludedStarts(event);
-    icalrecur_iterator *it = icalrecur_iterator_new(icalproperty_get_rrule(rule), dtstart);
-    if (!it) {
-        visitOccurrence(start);
-        return;
-    }
-    for (int n = 0; n < kMaxOccurrences; ++n) {
-        const icaltimetype next = icalrecur_iterator_next(it);
-        if (icaltime_is_null_time(next))
-            break;
-        icaltimetype zoned = next;
-        zoned.zone = dtstart.zone;
-        const QDateTime occurrence = toUtc(zoned);
-        if (!occurrence.isValid() || occurrence.addSecs(earliestOffset) > until)
-            break;
-        if (!excluded.contains(occurrence.toSecsSinceEpoch()))
-            visitOccurrence(occurrence);
-    }
-    icalrecur_iterator_free(it);
+QString eventName(icalcomponent *event)
+{
+    const QString summary = text(icalcomponent_get_summary(event));
+    return summary.isEmpty() ? text(icalcomponent_get_uid(event)) : summary;
 }
 
 } // namespace
@@ -224,28 +246,45 @@ CalendarAlarms CalendarAlarms::parse(const QByteArray &icsText, const QString &f
     return alarms;
 }
 
-QList<ReminderItem> CalendarAlarms::dueBetween(const QDateTime &after, const QDateTime &until) const
+AlarmSearch CalendarAlarms::search(const QDateTime &after, const QDateTime &until, RecurrenceBudget &budget)
 {
-    QList<ReminderItem> due;
+    AlarmSearch result;
     if (!m_root || !after.isValid() || !until.isValid() || until <= after)
-        return due;
+        return result;
     icalcomponent *root = m_root.get();
-    auto collect = [&](const ReminderItem &item) { due << item; };
+    auto collect = [&](const ReminderItem &item) { result.due << item; };
+    int ordinal = 0;
+    auto look = [&](icalcomponent *event) {
+        const int number = ordinal++;
+        if (m_givenUp.contains(number) || result.outOfBudget)
+            return;
+        if (visitAlarms(event, m_filePath, after, until, budget, collect) == Expansion::OutOfBudget) {
+            m_givenUp.insert(number);
+            result.givenUp << eventName(event);
+            result.outOfBudget = true;
+        }
+    };
     if (icalcomponent_isa(root) == ICAL_VEVENT_COMPONENT) {
-        visitAlarms(root, m_filePath, after, until, collect);
+        look(root);
     } else {
         for (icalcomponent *event = icalcomponent_get_first_component(root, ICAL_VEVENT_COMPONENT); event;
              event = icalcomponent_get_next_component(root, ICAL_VEVENT_COMPONENT))
-            visitAlarms(event, m_filePath, after, until, collect);
+            look(event);
     }
-    std::stable_sort(due.begin(), due.end(), [](const ReminderItem &a, const ReminderItem &b) { return a.due < b.due; });
-    return due;
+    std::stable_sort(result.due.begin(), result.due.end(),
+                     [](const ReminderItem &a, const ReminderItem &b) { return a.due < b.due; });
+    return result;
 }
 
-QDateTime CalendarAlarms::nextDueAfter(const QDateTime &after, const QDateTime &horizon) const
+QList<ReminderItem> CalendarAlarms::dueBetween(const QDateTime &after, const QDateTime &until)
 {
-    const QList<ReminderItem> due = dueBetween(after, horizon);
-    return due.isEmpty() ? QDateTime() : due.first().due;
+    RecurrenceBudget budget = defaultBudget();
+    return search(after, until, budget).due;
+}
+
+RecurrenceBudget CalendarAlarms::defaultBudget()
+{
+    return RecurrenceBudget(kBudgetSteps, std::chrono::milliseconds(kBudgetMilliseconds));
 }
 
 } // namespace tilvano::mail

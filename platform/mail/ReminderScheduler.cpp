@@ -1,8 +1,7 @@
 #include "platform/mail/ReminderScheduler.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include "common/ErrorLog.h"
+
 #include <QPointer>
 
 #include <algorithm>
@@ -11,8 +10,9 @@ namespace tilvano::mail {
 
 namespace {
 
-// With no alarm in sight the timer still wakes once a day, so that a long
-// stretch without alarms needs no giant interval and clock changes are caught.
+// Alarms are computed this far ahead. With no alarm in sight the timer still
+// wakes once a day, so that a long stretch without alarms needs no giant
+// interval and clock changes are caught.
 constexpr qint64 kHorizonSeconds = 24 * 60 * 60;
 
 } // namespace
@@ -21,6 +21,8 @@ ReminderScheduler::ReminderScheduler(QString calendarDir, const Clock &clock, QO
     : QObject(parent)
     , m_dir(std::move(calendarDir))
     , m_clock(clock)
+    , m_folder(std::make_shared<CalendarFolder>(m_dir))
+    , m_worker(QStringLiteral("Kalender"))
 {
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
@@ -28,12 +30,15 @@ ReminderScheduler::ReminderScheduler(QString calendarDir, const Clock &clock, QO
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &ReminderScheduler::reload);
 }
 
+ReminderScheduler::~ReminderScheduler() = default;
+
 void ReminderScheduler::start()
 {
     m_started = true;
     m_raisedUpTo = m_clock.now();
-    readFiles();
-    arm();
+    m_settledUpTo = m_raisedUpTo;
+    watchFolders();
+    requestComputation();
 }
 
 void ReminderScheduler::raiseDue()
@@ -41,80 +46,110 @@ void ReminderScheduler::raiseDue()
     if (!m_started)
         return;
     const QDateTime now = m_clock.now();
-    if (now > m_raisedUpTo) {
+    const QDateTime known = m_computedUntil.isValid() ? std::min(now, m_computedUntil) : m_raisedUpTo;
+    if (known > m_raisedUpTo) {
         QList<ReminderItem> due;
-        for (const CachedFile &file : std::as_const(m_files))
-            due << file.alarms.dueBetween(m_raisedUpTo, now);
-        std::stable_sort(due.begin(), due.end(),
-                         [](const ReminderItem &a, const ReminderItem &b) { return a.due < b.due; });
-        m_raisedUpTo = now;
-        // A receiver may release the application, and this with it.
-        const QPointer<ReminderScheduler> alive(this);
-        for (const ReminderItem &item : std::as_const(due)) {
-            emit reminderDue(item);
-            if (!alive)
-                return;
-        }
+        while (!m_upcoming.isEmpty() && m_upcoming.first().due <= known)
+            due << m_upcoming.takeFirst();
+        m_raisedUpTo = known;
+        if (!raise(due))
+            return;
     }
+    if (!m_computedUntil.isValid() || now >= m_computedUntil)
+        requestComputation();
     arm();
+}
+
+bool ReminderScheduler::raise(const QList<ReminderItem> &due)
+{
+    if (m_listComplete) {
+        m_settledUpTo = m_raisedUpTo;
+        m_raisedUnsettled.clear();
+    } else {
+        for (const ReminderItem &item : due)
+            m_raisedUnsettled.insert(identity(item));
+    }
+    // A receiver may release the application, and this with it.
+    const QPointer<ReminderScheduler> alive(this);
+    for (const ReminderItem &item : due) {
+        emit reminderDue(item);
+        if (!alive)
+            return false;
+    }
+    return true;
+}
+
+QString ReminderScheduler::identity(const ReminderItem &item)
+{
+    return QString::number(item.due.toMSecsSinceEpoch()) + QLatin1Char('|') + item.filePath + QLatin1Char('|')
+        + item.subject;
 }
 
 void ReminderScheduler::reload()
 {
     if (!m_started)
         return;
-    m_timer.stop();
     const QPointer<ReminderScheduler> alive(this);
     raiseDue();
     if (!alive)
         return;
-    readFiles();
-    arm();
+    watchFolders();
+    requestComputation();
 }
 
-void ReminderScheduler::readFiles()
+void ReminderScheduler::requestComputation()
 {
-    watchFolders();
-    QStringList files;
-    QStringList folders{m_dir};
-    const QDir top(m_dir);
-    for (const QString &sub : top.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
-        folders << top.filePath(sub);
-    for (const QString &folder : std::as_const(folders)) {
-        const QDir dir(folder);
-        for (const QString &name : dir.entryList({QStringLiteral("*.ics")}, QDir::Files))
-            files << dir.filePath(name);
+    if (m_computing) {
+        m_computeAgain = true;
+        return;
     }
+    m_computing = true;
+    const QDateTime after = m_settledUpTo;
+    const QDateTime until = std::max(m_clock.now(), m_raisedUpTo).addSecs(kHorizonSeconds);
+    m_worker.post([folder = m_folder, after, until] { return folder->compute(after, until); },
+                  [this](AlarmComputation result) { computed(std::move(result)); });
+}
 
-    QHash<QString, CachedFile> fresh;
-    for (const QString &path : std::as_const(files)) {
-        const QFileInfo info(path);
-        auto cached = m_files.constFind(path);
-        if (cached != m_files.constEnd() && cached->modified == info.lastModified() && cached->size == info.size()) {
-            fresh.insert(path, *cached);
-            continue;
-        }
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        CachedFile entry;
-        entry.modified = info.lastModified();
-        entry.size = info.size();
-        entry.alarms = CalendarAlarms::parse(file.read(maxFileBytes), path);
-        fresh.insert(path, entry);
+void ReminderScheduler::computed(AlarmComputation result)
+{
+    m_computing = false;
+    for (const QString &event : std::as_const(result.givenUp)) {
+        const QString line = QStringLiteral("Kalender: Die Wiederholungen von %1 übersteigen das Rechenbudget; "
+                                            "der Termin wird übergangen.")
+                                 .arg(event);
+        qWarning().noquote() << line;
+        WriteLog(writer::tilvano(), line);
     }
-    m_files = std::move(fresh);
+    // Alarms already passed were raised from an earlier list, except those
+    // of events that an earlier computation cut short had not looked at:
+    // those are raised now, late rather than never.
+    m_upcoming.clear();
+    QList<ReminderItem> late;
+    for (const ReminderItem &item : std::as_const(result.due)) {
+        if (item.due > m_raisedUpTo)
+            m_upcoming << item;
+        else if (!m_raisedUnsettled.contains(identity(item)))
+            late << item;
+    }
+    m_computedUntil = result.until;
+    m_listComplete = !result.outOfBudget;
+    // A computation cut short has given up the event that ran the budget
+    // out; the next one goes on past it.
+    if (m_computeAgain || result.outOfBudget) {
+        m_computeAgain = false;
+        requestComputation();
+    }
+    const QPointer<ReminderScheduler> alive(this);
+    if (!raise(late))
+        return;
+    emit alarmsComputed();
+    if (alive)
+        raiseDue();
 }
 
 void ReminderScheduler::watchFolders()
 {
-    QStringList folders;
-    if (QFileInfo(m_dir).isDir()) {
-        folders << m_dir;
-        const QDir top(m_dir);
-        for (const QString &sub : top.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
-            folders << top.filePath(sub);
-    }
+    const QStringList folders = CalendarFolder::folders(m_dir);
     // Only the difference changes, so no change slips through while a
     // folder is briefly unwatched.
     QStringList gone;
@@ -125,7 +160,7 @@ void ReminderScheduler::watchFolders()
     if (!gone.isEmpty())
         m_watcher.removePaths(gone);
     QStringList added;
-    for (const QString &folder : std::as_const(folders)) {
+    for (const QString &folder : folders) {
         if (!m_watcher.directories().contains(folder))
             added << folder;
     }
@@ -136,17 +171,11 @@ void ReminderScheduler::watchFolders()
 void ReminderScheduler::arm()
 {
     m_timer.stop();
+    m_nextDue = m_upcoming.isEmpty() ? QDateTime() : m_upcoming.first().due;
+    if (!m_computedUntil.isValid())
+        return; // the computation's result sets the timer
     const QDateTime now = m_clock.now();
-    const QDateTime from = std::max(m_raisedUpTo, now);
-    const QDateTime horizon = from.addSecs(kHorizonSeconds);
-    QDateTime next;
-    for (const CachedFile &file : std::as_const(m_files)) {
-        const QDateTime due = file.alarms.nextDueAfter(m_raisedUpTo, horizon);
-        if (due.isValid() && (!next.isValid() || due < next))
-            next = due;
-    }
-    m_nextDue = next;
-    const QDateTime wake = next.isValid() ? next : horizon;
+    const QDateTime wake = m_nextDue.isValid() ? m_nextDue : m_computedUntil;
     const qint64 ms = std::clamp<qint64>(now.msecsTo(wake), 0, kHorizonSeconds * 1000);
     m_timer.start(std::chrono::milliseconds(ms));
 }

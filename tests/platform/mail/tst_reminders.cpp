@@ -13,9 +13,11 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QtTest>
 
 #include <ctime>
+#include <sys/stat.h>
 
 using namespace tilvano;
 using namespace tilvano::mail;
@@ -51,6 +53,26 @@ QByteArray vevent(const QByteArray &summary, const QByteArray &timing, const QBy
 {
     return "BEGIN:VEVENT\r\nUID:" + summary + "@test\r\nSUMMARY:" + summary + "\r\n" + timing + more
         + "BEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:x\r\n" + trigger + "\r\nEND:VALARM\r\nEND:VEVENT\r\n";
+}
+
+// The calendar that once kept the application from ever starting: an alarm
+// on every second of February the 30th, some 300 bytes.
+QByteArray neverComes()
+{
+    return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//x//x//EN\r\nBEGIN:VEVENT\r\nUID:nie@x\r\n"
+           "DTSTAMP:20260101T000000Z\r\nDTSTART:20260101T000000Z\r\n"
+           "RRULE:FREQ=SECONDLY;BYMONTH=2;BYMONTHDAY=30\r\nSUMMARY:Nie\r\nBEGIN:VALARM\r\nACTION:DISPLAY\r\n"
+           "DESCRIPTION:x\r\nTRIGGER:-PT5M\r\nEND:VALARM\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+}
+
+// `count` events that have recurred every minute since 1970.
+QByteArray everyMinuteSince1970(int count)
+{
+    QByteArray events;
+    for (int i = 0; i < count; ++i)
+        events += vevent("Minute" + QByteArray::number(i),
+                         "DTSTART:19700101T000000Z\r\nRRULE:FREQ=SECONDLY;INTERVAL=60\r\n", "TRIGGER:PT0S");
+    return calendar(events);
 }
 
 bool writeFile(const QString &path, const QByteArray &content)
@@ -113,7 +135,7 @@ private slots:
     {
         QFETCH(QByteArray, ics);
         QFETCH(QDateTime, due);
-        const CalendarAlarms alarms = CalendarAlarms::parse(ics);
+        CalendarAlarms alarms = CalendarAlarms::parse(ics);
         const QList<ReminderItem> found = alarms.dueBetween(utc("2026-01-01T00:00:00Z"), utc("2027-01-01T00:00:00Z"));
         QCOMPARE(found.size(), 1);
         QCOMPARE(found[0].due, due);
@@ -123,7 +145,7 @@ private slots:
 
     void windowIsOpenBeforeAndClosedAfter()
     {
-        const CalendarAlarms alarms = CalendarAlarms::parse(
+        CalendarAlarms alarms = CalendarAlarms::parse(
             calendar(vevent("Zahnarzt", "DTSTART:20261207T100000Z\r\n", "TRIGGER:-PT15M", "LOCATION:Praxis\r\n")));
         const QDateTime due = utc("2026-12-07T09:45:00Z");
         QCOMPARE(alarms.dueBetween(due, due.addSecs(60)).size(), 0);
@@ -131,12 +153,12 @@ private slots:
         QCOMPARE(found.size(), 1);
         QCOMPARE(found[0].location, QStringLiteral("Praxis"));
         QCOMPARE(found[0].start, utc("2026-12-07T10:00:00Z"));
-        QCOMPARE(alarms.nextDueAfter(utc("2026-12-01T00:00:00Z"), utc("2026-12-31T00:00:00Z")), due);
+        QCOMPARE(alarms.dueBetween(utc("2026-12-01T00:00:00Z"), utc("2026-12-31T00:00:00Z")).value(0).due, due);
     }
 
     void recurringEventsGiveOneAlarmPerOccurrence()
     {
-        const CalendarAlarms alarms = CalendarAlarms::parse(calendar(
+        CalendarAlarms alarms = CalendarAlarms::parse(calendar(
             vevent("Stand-up", "DTSTART:20261207T080000Z\r\nRRULE:FREQ=DAILY;COUNT=3\r\n", "TRIGGER:-PT5M",
                   "EXDATE:20261208T080000Z\r\n")
             + vevent("Abgesagt", "DTSTART:20261207T080000Z\r\n", "TRIGGER:-PT5M", "STATUS:CANCELLED\r\n")));
@@ -149,7 +171,7 @@ private slots:
 
     void repeatedAlarmFiresAgain()
     {
-        const CalendarAlarms alarms = CalendarAlarms::parse(calendar(
+        CalendarAlarms alarms = CalendarAlarms::parse(calendar(
             vevent("Pause", "DTSTART:20261207T100000Z\r\n", "TRIGGER:-PT10M\r\nREPEAT:2\r\nDURATION:PT5M")));
         const QList<ReminderItem> found = alarms.dueBetween(utc("2026-12-01T00:00:00Z"), utc("2026-12-31T00:00:00Z"));
         QCOMPARE(found.size(), 3);
@@ -171,18 +193,106 @@ private slots:
     void hostileCalendarsGiveNoAlarms()
     {
         QFETCH(QByteArray, ics);
-        const CalendarAlarms alarms = CalendarAlarms::parse(ics);
+        CalendarAlarms alarms = CalendarAlarms::parse(ics);
         // Only that nothing breaks: an unknown zone, for one, may still give
         // an alarm in local time.
         QVERIFY(alarms.dueBetween(utc("2026-01-01T00:00:00Z"), utc("2027-01-01T00:00:00Z")).size() <= 1);
     }
 
-    void runawayRecurrenceEnds()
+    // Rules that repeat within a day, walked from the window rather than
+    // from the event's start: periods stay aligned to the start, finer parts
+    // spread an occurrence out, coarser ones only limit, and the steps follow
+    // the wall clock of the event's zone.
+    void subDailyRules_data()
     {
-        // Every second since 2000: the occurrences are cut off, not walked to 2026.
-        const CalendarAlarms alarms = CalendarAlarms::parse(
-            calendar(vevent("Tick", "DTSTART:20000101T000000Z\r\nRRULE:FREQ=SECONDLY\r\n", "TRIGGER:-PT0S")));
-        QVERIFY(alarms.dueBetween(utc("2026-01-01T00:00:00Z"), utc("2027-01-01T00:00:00Z")).isEmpty());
+        QTest::addColumn<QByteArray>("timing");
+        QTest::addColumn<QDateTime>("after");
+        QTest::addColumn<QDateTime>("until");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QDateTime>("first");
+        QTest::addColumn<QDateTime>("last");
+        const QDateTime dec3 = utc("2026-12-03T00:00:00Z");
+        QTest::newRow("every 5 hours")
+            << QByteArray("DTSTART:20261201T013000Z\r\nRRULE:FREQ=HOURLY;INTERVAL=5") << dec3 << dec3.addDays(2) << 9
+            << utc("2026-12-03T03:30:00Z") << utc("2026-12-04T19:30:00Z");
+        QTest::newRow("every 7 minutes in two hours")
+            << QByteArray("DTSTART:20261201T000000Z\r\nRRULE:FREQ=MINUTELY;INTERVAL=7;BYHOUR=9,17") << dec3
+            << dec3.addDays(2) << 34 << utc("2026-12-03T09:03:00Z") << utc("2026-12-04T17:57:00Z");
+        QTest::newRow("half hours on some weekdays")
+            << QByteArray("DTSTART:20261130T081500Z\r\nRRULE:FREQ=HOURLY;BYMINUTE=0,30;BYDAY=MO,WE") << dec3
+            << dec3.addDays(9) << 96 << utc("2026-12-07T00:00:00Z") << utc("2026-12-09T23:30:00Z");
+        QTest::newRow("every 13 seconds in one minute")
+            << QByteArray("DTSTART:20261201T000000Z\r\nRRULE:FREQ=SECONDLY;INTERVAL=13;BYHOUR=10;BYMINUTE=5") << dec3
+            << dec3.addDays(1) << 5 << utc("2026-12-03T10:05:05Z") << utc("2026-12-03T10:05:57Z");
+        QTest::newRow("counted") << QByteArray("DTSTART:20261201T000000Z\r\nRRULE:FREQ=MINUTELY;INTERVAL=90;COUNT=50")
+                                 << dec3 << dec3.addDays(2) << 17 << utc("2026-12-03T01:30:00Z")
+                                 << utc("2026-12-04T01:30:00Z");
+        QTest::newRow("counted with limits")
+            << QByteArray("DTSTART:20261201T000000Z\r\nRRULE:FREQ=HOURLY;BYHOUR=6,18;COUNT=7") << dec3 << dec3.addDays(5)
+            << 3 << utc("2026-12-03T06:00:00Z") << utc("2026-12-04T06:00:00Z");
+        QTest::newRow("until")
+            << QByteArray("DTSTART:20261201T000000Z\r\nRRULE:FREQ=HOURLY;INTERVAL=2;UNTIL=20261203T100000Z") << dec3
+            << dec3.addDays(1) << 5 << utc("2026-12-03T02:00:00Z") << utc("2026-12-03T10:00:00Z");
+        QTest::newRow("last day of the month")
+            << QByteArray("DTSTART:20261101T000000Z\r\nRRULE:FREQ=HOURLY;INTERVAL=6;BYMONTHDAY=-1") << dec3
+            << dec3.addDays(40) << 4 << utc("2026-12-31T00:00:00Z") << utc("2026-12-31T18:00:00Z");
+        QTest::newRow("wall clock across summer time")
+            << QByteArray("DTSTART;TZID=Europe/Berlin:20260327T000000\r\nRRULE:FREQ=HOURLY;INTERVAL=3")
+            << utc("2026-03-28T00:00:00Z") << utc("2026-03-30T00:00:00Z") << 16 << utc("2026-03-28T02:00:00Z")
+            << utc("2026-03-29T22:00:00Z");
+        QTest::newRow("started in 1970") << QByteArray("DTSTART:19700101T000000Z\r\nRRULE:FREQ=SECONDLY;INTERVAL=7")
+                                         << dec3 << dec3.addSecs(60) << 8 << utc("2026-12-03T00:00:07Z")
+                                         << utc("2026-12-03T00:00:56Z");
+    }
+    void subDailyRules()
+    {
+        QFETCH(QByteArray, timing);
+        QFETCH(QDateTime, after);
+        QFETCH(QDateTime, until);
+        QFETCH(int, count);
+        QFETCH(QDateTime, first);
+        QFETCH(QDateTime, last);
+        const QList<ReminderItem> found =
+            CalendarAlarms::parse(calendar(vevent("R", timing + "\r\n", "TRIGGER:PT0S"))).dueBetween(after, until);
+        QCOMPARE(found.size(), count);
+        QCOMPARE(found.first().due, first);
+        QCOMPARE(found.last().due, last);
+    }
+
+    // Rules that never or hardly ever match, and rules that started long
+    // ago, cost steps only across the window asked about; the rule that runs
+    // the budget out is given up, and only that one.
+    void hostileRecurrencesStayWithinTheBudget()
+    {
+        QElapsedTimer timer;
+        timer.start();
+        CalendarAlarms never = CalendarAlarms::parse(neverComes());
+        QVERIFY(never.dueBetween(utc("2026-01-01T00:00:00Z"), utc("2027-01-01T00:00:00Z")).isEmpty());
+
+        CalendarAlarms everyMinute = CalendarAlarms::parse(everyMinuteSince1970(100));
+        const QList<ReminderItem> ticks =
+            everyMinute.dueBetween(utc("2026-12-07T09:44:30Z"), utc("2026-12-07T09:46:00Z"));
+        QCOMPARE(ticks.size(), 200);
+        QCOMPARE(ticks.first().due, utc("2026-12-07T09:45:00Z"));
+        QCOMPARE(ticks.last().due, utc("2026-12-07T09:46:00Z"));
+
+        // Counted occurrences must be counted from the start: since 1970,
+        // one step per second of 09:00 every day, far beyond the budget.
+        CalendarAlarms counted = CalendarAlarms::parse(calendar(
+            vevent("Zaehler", "DTSTART:19700101T000000Z\r\nRRULE:FREQ=SECONDLY;BYHOUR=9;COUNT=2000000000\r\n",
+                   "TRIGGER:PT0S")
+            + vevent("Danach", "DTSTART:20261207T100000Z\r\n", "TRIGGER:-PT15M")));
+        RecurrenceBudget budget = CalendarAlarms::defaultBudget();
+        const AlarmSearch first = counted.search(utc("2026-12-07T00:00:00Z"), utc("2026-12-08T00:00:00Z"), budget);
+        QVERIFY(first.outOfBudget);
+        QCOMPARE(first.givenUp, QStringList{QStringLiteral("Zaehler")});
+        RecurrenceBudget again = CalendarAlarms::defaultBudget();
+        const AlarmSearch second = counted.search(utc("2026-12-07T00:00:00Z"), utc("2026-12-08T00:00:00Z"), again);
+        QVERIFY(!second.outOfBudget && second.givenUp.isEmpty());
+        QCOMPARE(second.due.size(), 1);
+        QCOMPARE(second.due[0].subject, QStringLiteral("Danach"));
+        // Two budgets and some change, on the slowest build.
+        QVERIFY2(timer.elapsed() < 3 * CalendarAlarms::kBudgetMilliseconds, qPrintable(QString::number(timer.elapsed())));
     }
 
     void schedulerRaisesWhatFallsDue()
@@ -197,7 +307,9 @@ private slots:
         TestClock clock(utc("2026-12-07T09:00:00Z"));
         ReminderScheduler scheduler(dir, clock);
         QSignalSpy due(&scheduler, &ReminderScheduler::reminderDue);
+        QSignalSpy computed(&scheduler, &ReminderScheduler::alarmsComputed);
         scheduler.start();
+        QVERIFY(computed.wait(10000));
         QCOMPARE(scheduler.nextDue(), utc("2026-12-07T09:45:00Z"));
 
         clock.set(utc("2026-12-07T09:44:59Z"));
@@ -240,6 +352,54 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(reminders.size(), 1, 10000);
         QCOMPARE(reminders[0].defaultValue(), QStringLiteral("Zahnarzt \"Dr. Weiß\""));
         QCOMPARE(reminders[0].due, utc("2026-12-07T09:45:00Z"));
+    }
+
+    // A calendar folder that once froze the start: a rule that never
+    // matches, a hundred that began in 1970, and a FIFO under a calendar's
+    // name, and a rule beyond any budget. The application starts at once, the interface keeps turning,
+    // and the alarms that do fall due are raised on time.
+    void hostileCalendarFolderLeavesTheApplicationResponsive()
+    {
+        test::IsolatedHome home;
+        tilvano::test::MaildirFixture inbox(QDir::homePath() + QStringLiteral("/Maildir"));
+        QVERIFY(inbox.create());
+        const QString calendars = QDir::homePath() + QStringLiteral("/.calendars/privat/");
+        QVERIFY(writeFile(calendars + QStringLiteral("nie.ics"), neverComes()));
+        QVERIFY(writeFile(calendars + QStringLiteral("minuten.ics"), everyMinuteSince1970(100)));
+        QVERIFY(writeFile(calendars + QStringLiteral("zahnarzt.ics"),
+                          calendar(vevent("Zahnarzt", "DTSTART:20261207T100000Z\r\n", "TRIGGER:-PT15M"))));
+        // Beyond any budget: given up, and said so in the log.
+        QVERIFY(writeFile(calendars + QStringLiteral("zaehler.ics"),
+                          calendar(vevent("Zaehler", "DTSTART:19700101T000000Z\r\nRRULE:FREQ=SECONDLY;BYHOUR=9;COUNT=2000000000\r\n",
+                                          "TRIGGER:PT0S"))));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("Zaehler.*zaehler\\.ics.*Rechenbudget")));
+        QCOMPARE(::mkfifo(QFile::encodeName(calendars + QStringLiteral("fifo")).constData(), 0600), 0);
+        QVERIFY(QFile::link(calendars + QStringLiteral("fifo"), calendars + QStringLiteral("warten.ics")));
+
+        TestClock clock(utc("2026-12-07T09:44:58Z"));
+        clock.setRunning(true);
+        QElapsedTimer sinceTick;
+        qint64 longestGap = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, this, [&] {
+            longestGap = std::max(longestGap, sinceTick.restart());
+        });
+        sinceTick.start();
+        ticker.start(50);
+
+        QElapsedTimer creation;
+        creation.start();
+        MaildirMailService service(&clock);
+        auto created = service.createApplication();
+        QVERIFY(created.ok());
+        QVERIFY2(creation.elapsed() < 1000, qPrintable(QString::number(creation.elapsed())));
+        QStringList subjects;
+        connect(created.value.get(), &MailApplication::reminder, this,
+                [&](const ReminderItem &item) { subjects << item.subject; });
+        QTRY_VERIFY_WITH_TIMEOUT(subjects.size() >= 101, 15000);
+        QVERIFY(subjects.contains(QStringLiteral("Zahnarzt")));
+        QVERIFY(!subjects.contains(QStringLiteral("Nie")));
+        QVERIFY2(longestGap < 1000, qPrintable(QString::number(longestGap)));
     }
 };
 

@@ -111,7 +111,9 @@ MailResult<QStringList> MaildirFolder::unreadFiles() const
     auto add = [&](const QString &dir, const QString &name) {
         const QString file = dir + QLatin1Char('/') + name;
         const QFileInfo info(file);
-        entries.push_back({file, info.lastModified().toMSecsSinceEpoch()});
+        // A FIFO or device under a message's name is no message.
+        if (info.isFile())
+            entries.push_back({file, info.lastModified().toMSecsSinceEpoch()});
     };
     const bool newRead = forEachMessage(newPath(), [&](const QString &name) { add(newPath(), name); });
     const bool curRead = forEachMessage(curPath(), [&](const QString &name) {

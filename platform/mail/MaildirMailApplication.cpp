@@ -35,6 +35,7 @@ MaildirMailApplication::MaildirMailApplication(const MailSettings &settings, con
     , m_inbox(settings.maildirPath())
     , m_sent(settings.sentFolderPath())
     , m_reminders(settings.calendarPath(), clock)
+    , m_parser(QStringLiteral("Mail"))
 {
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &MaildirMailApplication::folderChanged);
     connect(&m_reminders, &ReminderScheduler::reminderDue, this, &MailApplication::reminder);
@@ -96,7 +97,45 @@ void MaildirMailApplication::inboxChanged()
     const bool arrived = !(current - m_knownNew).isEmpty();
     m_knownNew = current;
     if (arrived)
+        announceNewMail();
+}
+
+MaildirMailApplication::ParsedMessage MaildirMailApplication::parseFile(const QString &path)
+{
+    ParsedMessage parsed;
+    const QFileInfo info(path);
+    parsed.path = path;
+    parsed.modified = info.lastModified();
+    parsed.size = info.size();
+    MailResult<MailItem> item = MimeMessageReader::readFile(path);
+    if (!item.ok())
+        parsed.path.clear();
+    parsed.item = std::move(item.value);
+    return parsed;
+}
+
+bool MaildirMailApplication::isParsedNewest(const QString &path) const
+{
+    if (m_newest.path.isEmpty() || m_newest.path != path)
+        return false;
+    const QFileInfo info(path);
+    return info.lastModified() == m_newest.modified && info.size() == m_newest.size;
+}
+
+void MaildirMailApplication::announceNewMail()
+{
+    const MailResult<QStringList> files = m_inbox.unreadFiles();
+    const QString newest = files.value.value(0);
+    if (newest.isEmpty() || isParsedNewest(newest)) {
         emit newMail();
+        return;
+    }
+    m_parser.post([newest] { return parseFile(newest); },
+                  [this](ParsedMessage parsed) {
+                      if (!parsed.path.isEmpty())
+                          m_newest = std::move(parsed);
+                      emit newMail();
+                  });
 }
 
 void MaildirMailApplication::sentChanged()
@@ -116,16 +155,30 @@ void MaildirMailApplication::sentChanged()
     // Unique names made by mail tools start with the time, so this is the
     // order in which the mails were sent.
     std::sort(fresh.begin(), fresh.end());
-    const QPointer<MaildirMailApplication> alive(this);
-    for (const QString &key : std::as_const(fresh)) {
-        const MailResult<MailItem> item = MimeMessageReader::readFile(current.value(key));
-        if (!item.ok())
-            continue; // moved or removed again before we could read it
-        bool cancel = false;
-        emit itemSend(item.value, cancel);
-        if (!alive)
-            return;
-    }
+    QStringList paths;
+    for (const QString &key : std::as_const(fresh))
+        paths << current.value(key);
+    if (paths.isEmpty())
+        return;
+    m_parser.post(
+        [paths] {
+            QList<MailItem> items;
+            for (const QString &path : paths) {
+                MailResult<MailItem> item = MimeMessageReader::readFile(path);
+                if (item.ok()) // else moved or removed again before it could be read
+                    items << std::move(item.value);
+            }
+            return items;
+        },
+        [this](QList<MailItem> items) {
+            const QPointer<MaildirMailApplication> alive(this);
+            for (const MailItem &item : std::as_const(items)) {
+                bool cancel = false;
+                emit itemSend(item, cancel);
+                if (!alive)
+                    return;
+            }
+        });
 }
 
 MailResult<int> MaildirMailApplication::unreadCount()
@@ -143,6 +196,10 @@ MailResult<MailItem> MaildirMailApplication::unreadItem(int index)
             return MailResult<MailItem>::failure(files.error);
         if (index < 1 || index > files.value.size())
             return MailResult<MailItem>::failure(noSuchItem(index, int(files.value.size())));
+        if (index == 1 && isParsedNewest(files.value.first()))
+            return {m_newest.item, {}};
+        // Not parsed ahead (another client changed the inbox since the last
+        // announcement): parsed here, within the reader's limits.
         MailResult<MailItem> item = MimeMessageReader::readFile(files.value.at(index - 1));
         if (item.ok() || QFileInfo::exists(files.value.at(index - 1)))
             return item;

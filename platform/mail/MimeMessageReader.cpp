@@ -2,6 +2,7 @@
 
 #include "platform/mail/HtmlToText.h"
 #include "platform/mail/MailErrors.h"
+#include "platform/system/RegularFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -219,10 +220,26 @@ void collectNames(InternetAddressList *list, QStringList &names, int depth = 0)
 
 } // namespace
 
-MailItem MimeMessageReader::parse(const QByteArray &message)
+QByteArray MimeMessageReader::withinLimits(const QByteArray &message)
+{
+    QByteArray limited = message.left(maxParseBytes);
+    // Every part starts at a line "--boundary"; the parser's cost grows with
+    // their number and nesting. Cut before the first one too many.
+    qsizetype at = limited.startsWith("--") ? 0 : limited.indexOf("\n--");
+    for (int seen = 0; at >= 0; at = limited.indexOf("\n--", at + 1)) {
+        if (++seen > maxPartDelimiters) {
+            limited.truncate(at + 1);
+            break;
+        }
+    }
+    return limited;
+}
+
+MailItem MimeMessageReader::parse(const QByteArray &whole)
 {
     ensureGMime();
     MailItem item;
+    const QByteArray message = withinLimits(whole);
     GObjectPtr<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(message.constData(), size_t(message.size())));
     GObjectPtr<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
     GObjectPtr<GMimeMessage> parsed(g_mime_parser_construct_message(parser.get(), parserOptions()));
@@ -245,10 +262,10 @@ MailItem MimeMessageReader::parse(const QByteArray &message)
 
 MailResult<MailItem> MimeMessageReader::readFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!openRegularFile(path, file))
         return MailResult<MailItem>::failure(messageUnreadable(path));
-    MailItem item = parse(file.read(maxFileBytes));
+    MailItem item = parse(file.read(maxParseBytes));
     item.filePath = path;
     item.received = QFileInfo(file).lastModified().toUTC();
     return {std::move(item), {}};

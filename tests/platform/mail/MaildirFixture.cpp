@@ -5,7 +5,41 @@
 #include <QFile>
 #include <QTime>
 
+#include <chrono>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace tilvano::test {
+
+FifoTrap::FifoTrap(const QString &fifoPath, int releaseAfterMs)
+    : m_path(fifoPath)
+{
+    m_created = ::mkfifo(QFile::encodeName(fifoPath).constData(), 0600) == 0;
+    if (!m_created)
+        return;
+    m_releaser = std::thread([this, releaseAfterMs] {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(releaseAfterMs);
+        while (!m_stop && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (m_stop)
+            return;
+        // Read and write at once: never waits, and counts as the writer a
+        // blocked reader waits for.
+        const int fd = ::open(QFile::encodeName(m_path).constData(), O_RDWR | O_NONBLOCK);
+        if (fd >= 0) {
+            m_released = true;
+            ::close(fd);
+        }
+    });
+}
+
+FifoTrap::~FifoTrap()
+{
+    m_stop = true;
+    if (m_releaser.joinable())
+        m_releaser.join();
+}
 
 MaildirFixture::MaildirFixture(QString path)
     : m_path(std::move(path))
@@ -84,6 +118,22 @@ QByteArray MaildirFixture::message(const QByteArray &from, const QByteArray &to,
 {
     return "From: " + from + "\r\nTo: " + to + "\r\nSubject: " + subject
         + "\r\nMIME-Version: 1.0\r\nContent-Type: text/plain; charset=utf-8\r\n\r\n" + body + "\r\n";
+}
+
+} // namespace tilvano::test
+
+namespace tilvano::test {
+
+QByteArray MaildirFixture::deeplyNestedMessage(const QByteArray &subject, const QByteArray &text)
+{
+    QByteArray message = "From: a@b.de\r\nTo: c@d.de\r\nSubject: " + subject + "\r\nMIME-Version: 1.0\r\n";
+    for (int i = 0; i < 50000; ++i) {
+        const QByteArray boundary = "b" + QByteArray::number(i);
+        message += "Content-Type: multipart/mixed; boundary=\"" + boundary + "\"\r\n\r\n--" + boundary
+            + "\r\nContent-Type: text/plain\r\n\r\n" + (i == 0 ? text : QByteArray(80, 'y')) + "\r\n--" + boundary
+            + "\r\n";
+    }
+    return message;
 }
 
 } // namespace tilvano::test

@@ -4,7 +4,29 @@
 #include <QDateTime>
 #include <QString>
 
+#include <atomic>
+#include <thread>
+
 namespace tilvano::test {
+
+// A FIFO (and a link to it) where a file is expected. Something that opens
+// it without care waits for a writer forever; so that such a test fails
+// instead of hanging, the FIFO is opened for writing after `releaseAfterMs`,
+// and released() tells whether that was needed.
+class FifoTrap {
+public:
+    FifoTrap(const QString &fifoPath, int releaseAfterMs = 3000);
+    ~FifoTrap();
+    bool created() const { return m_created; }
+    bool released() const { return m_released; }
+
+private:
+    QString m_path;
+    bool m_created = false;
+    std::atomic_bool m_stop{false};
+    std::atomic_bool m_released{false};
+    std::thread m_releaser;
+};
 
 // A Maildir on disk that a test delivers into the way delivery agents do:
 // write into tmp/, then rename into new/.
@@ -25,6 +47,8 @@ public:
 
     static QByteArray message(const QByteArray &from, const QByteArray &to, const QByteArray &subject,
                               const QByteArray &body);
+    // Some 9 MB of parts nested 50,000 deep, `text` in the first one.
+    static QByteArray deeplyNestedMessage(const QByteArray &subject, const QByteArray &text);
 
 private:
     QString nextUniqueName();

@@ -242,6 +242,34 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(sentCount, 1, kEventTimeout);
     }
 
+    // A FIFO, or a link to one, under a message's name in new/ or in the
+    // sent folder is no message, and nothing waits on it.
+    void fifosInTheMaildirAreNoMessages()
+    {
+        QVERIFY(m_inbox->create());
+        MaildirFixture sent(m_inbox->path() + QStringLiteral("/.Sent"));
+        QVERIFY(sent.create());
+        auto app = openApplication();
+        QVERIFY(app);
+        QStringList sentSubjects;
+        connect(app.get(), &MailApplication::itemSend, this,
+                [&](const MailItem &item, bool &) { sentSubjects << item.subject; });
+        QSignalSpy newMail(app.get(), &MailApplication::newMail);
+
+        m_inbox->deliver(MaildirFixture::message("a@x.de", "b@x.de", "echt", "x"));
+        QTRY_VERIFY_WITH_TIMEOUT(newMail.count() >= 1, kEventTimeout);
+        test::FifoTrap trap(m_inbox->path() + QStringLiteral("/fifo"));
+        QVERIFY(trap.created());
+        QVERIFY(QFile::link(m_inbox->path() + QStringLiteral("/fifo"),
+                            m_inbox->path() + QStringLiteral("/new/9999999999.M1P1.falle")));
+        QVERIFY(QFile::link(m_inbox->path() + QStringLiteral("/fifo"),
+                            sent.path() + QStringLiteral("/cur/9999999999.M2P2.falle:2,S")));
+        sent.store(MaildirFixture::message("ich@x.de", "z@x.de", "gesendet", "x"), QStringLiteral("S"));
+        QTRY_COMPARE_WITH_TIMEOUT(sentSubjects, QStringList{QStringLiteral("gesendet")}, kEventTimeout);
+        QCOMPARE(app->unreadItem(1).value.subject, QStringLiteral("echt"));
+        QVERIFY(!trap.released());
+    }
+
     void startupAndQuitFrameTheApplication()
     {
         QVERIFY(m_inbox->create());

@@ -2,12 +2,15 @@
 // several charsets, addresses, the body of multipart and HTML mail, and
 // hostile input that must end in a defined result.
 
+#include "MaildirFixture.h"
 #include "platform/mail/HtmlToText.h"
 #include "platform/mail/MimeMessageReader.h"
 
 #include <QTemporaryDir>
+#include <QElapsedTimer>
 #include <QtTest>
 
+using namespace tilvano;
 using namespace tilvano::mail;
 
 namespace {
@@ -155,13 +158,34 @@ private slots:
         QCOMPARE(item.subject, QStringLiteral("groß"));
     }
 
-    void readFileReportsMissingFiles()
+    void readFileRefusesWhatIsNoRegularFile()
     {
         QTemporaryDir dir;
         const MailResult<MailItem> missing = MimeMessageReader::readFile(dir.filePath(QStringLiteral("nope")));
         QVERIFY(!missing.ok());
         QCOMPARE(missing.error.number, 57);
         QVERIFY(!missing.error.description.isEmpty());
+
+        test::FifoTrap fifo(dir.filePath(QStringLiteral("fifo")));
+        QVERIFY(fifo.created());
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("fifo")), dir.filePath(QStringLiteral("1234.host:2,"))));
+        QCOMPARE(MimeMessageReader::readFile(dir.filePath(QStringLiteral("1234.host:2,"))).error.number, 57);
+        QVERIFY(!fifo.released());
+        QCOMPARE(MimeMessageReader::readFile(dir.path()).error.number, 57);
+    }
+
+    // Eight megabytes of parts nested fifty thousand deep: the text in front
+    // is found, and what lies past the parser's limits costs nothing.
+    void heavyMessageIsParsedWithinLimits()
+    {
+        const QByteArray message = test::MaildirFixture::deeplyNestedMessage("tief", "Oben steht der Text.");
+        QVERIFY(message.size() > 8'000'000);
+        QElapsedTimer timer;
+        timer.start();
+        const MailItem item = MimeMessageReader::parse(message);
+        QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(item.subject, QStringLiteral("tief"));
+        QCOMPARE(item.body, QStringLiteral("Oben steht der Text."));
     }
 
     void htmlToPlainTextEdges_data()

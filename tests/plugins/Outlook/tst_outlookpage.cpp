@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QPluginLoader>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
@@ -173,6 +174,26 @@ private slots:
         QCOMPARE(calls(), (QStringList{kStopAll, speakCall(spoken), kStopAll, speakCall(spoken)}));
         QVERIFY(!cancel);
         QCOMPARE(agent->LastError().number, 0);
+    }
+
+    // A mail that takes the parser seconds without its limits arrives: the
+    // interface keeps turning (a timer every 50 ms) and the macro gets the
+    // mail's text.
+    void heavyMailKeepsTheInterfaceTurning()
+    {
+        chooseSpeaking(QStringLiteral("NewMailMacro"), QStringLiteral("Neu: <SUBJECT>, <MAILTEXT>"));
+        openPage();
+        const QByteArray heavy = MaildirFixture::deeplyNestedMessage("tief", "Oben steht der Text.");
+        QElapsedTimer sinceTick;
+        qint64 longestGap = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, this, [&] { longestGap = std::max(longestGap, sinceTick.restart()); });
+        sinceTick.start();
+        ticker.start(50);
+        inbox->deliver(heavy);
+        QTRY_COMPARE_WITH_TIMEOUT(calls(), (QStringList{kStopAll, speakCall(QStringLiteral("Neu: tief, Oben steht der Text."))}),
+                                  15000);
+        QVERIFY2(longestGap < 500, qPrintable(QString::number(longestGap)));
     }
 
     void reminderStartupAndQuitSpeak()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/ErrorInfo.h"
 #include "platform/mail/MailItem.h"
 #include "platform/mail/MailResult.h"
 #include "platform/mail/ReminderItem.h"
@@ -12,8 +13,10 @@ namespace tilvano::mail {
 // send-and-receive, and the application's events. Clients hold it through
 // MailService; tests give them a double.
 //
-// Events are plain signals; connect them directly so they arrive in order on
-// the thread that created the application.
+// Nothing here waits for a disk, a server or a parser: what a call answers
+// was gathered in the background, and slow work (a sync command, a server's
+// reply) reports back by a signal. Events are plain signals; connect them
+// directly so they arrive in order on the thread that created the application.
 class MailApplication : public QObject {
     Q_OBJECT
 public:
@@ -24,8 +27,13 @@ public:
     virtual MailResult<int> unreadCount() = 0;
     // Unread mail number `index` of the inbox, counted from 1, newest first.
     virtual MailResult<MailItem> unreadItem(int index) = 0;
-    // Sends and fetches mail, then re-reads the store. True when all of it worked.
-    virtual MailResult<bool> sendAndReceive() = 0;
+    // Starts sending and fetching mail. True when it started; then
+    // sendAndReceiveFinished follows, after the store was read again.
+    virtual MailResult<bool> startSendAndReceive() = 0;
+    virtual bool isSendingAndReceiving() const = 0;
+    // Why the store cannot be reached now (a missing folder, a server that
+    // refused the password); no error while it can.
+    virtual ErrorInfo problem() const = 0;
 
 signals:
     // New mail arrived in the inbox.
@@ -36,10 +44,17 @@ signals:
     void itemSend(const tilvano::mail::MailItem &item, bool &cancel);
     // An alarm of a calendar event fell due.
     void reminder(const tilvano::mail::ReminderItem &item);
-    // The application is connected (raised once, just after creation).
+    // The store became reachable while the application ran (a folder that
+    // was made, an account that could be reached again). Not raised for a
+    // store that was reachable from the start.
     void startup();
-    // The application is being released (raised once, from its destruction).
+    // The store became unreachable for good while the application ran (its
+    // folder was removed, the account was lost and not won back).
     void quit();
+    // problem() changed.
+    void problemChanged();
+    // The send-and-receive that was started has ended; an error says why it failed.
+    void sendAndReceiveFinished(const tilvano::ErrorInfo &result);
 };
 
 } // namespace tilvano::mail

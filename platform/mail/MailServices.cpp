@@ -1,6 +1,6 @@
 #include "platform/mail/MailServices.h"
 
-#include "platform/mail/MaildirMailService.h"
+#include "platform/mail/SettingsMailService.h"
 
 #include <memory>
 
@@ -27,7 +27,7 @@ MailService &MailServices::mail()
     if (s.mailOverride)
         return *s.mailOverride;
     if (!s.mail)
-        s.mail = std::make_unique<MaildirMailService>();
+        s.mail = std::make_unique<SettingsMailService>();
     return *s.mail;
 }
 

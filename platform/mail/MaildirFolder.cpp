@@ -79,7 +79,11 @@ bool MaildirFolder::exists() const
 QString MaildirFolder::uniqueName(const QString &fileName)
 {
     const qsizetype info = infoStart(fileName);
-    return info < 0 ? fileName : fileName.left(info);
+    const QString name = info < 0 ? fileName : fileName.left(info);
+    // mbsync and offlineimap add the server's UID (and offlineimap a folder
+    // hash after it) once they know it: ",U=123" or ",U=123,FMD5=...".
+    const qsizetype uid = name.indexOf(QLatin1String(",U="));
+    return uid < 0 ? name : name.left(uid);
 }
 
 bool MaildirFolder::isSeen(const QString &fileName)

@@ -12,8 +12,9 @@ namespace tilvano::mail {
 // One Maildir folder (cur/, new/, tmp/) read straight from the file system,
 // so what it reports is what the delivery agent and other mail clients see
 // at that moment. Messages are known by their unique name, the file name
-// without the ":2,FLAGS" info, which stays the same when a client moves a
-// message from new/ to cur/ or changes its flags.
+// without the ":2,FLAGS" info and without the ",U=<uid>" that sync tools add,
+// which stays the same when a client moves a message from new/ to cur/,
+// changes its flags or learns its UID on the server.
 class MaildirFolder {
 public:
     explicit MaildirFolder(QString path = QString());

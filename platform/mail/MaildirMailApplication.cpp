@@ -2,7 +2,6 @@
 
 #include "platform/mail/MailErrors.h"
 #include "platform/mail/MimeMessageReader.h"
-#include "platform/mail/SyncCommandRunner.h"
 
 #include <QFileInfo>
 #include <QPointer>
@@ -20,46 +19,39 @@ QSet<QString> keysOf(const QHash<QString, QString> &messages)
 
 } // namespace
 
-MailResult<std::unique_ptr<MaildirMailApplication>> MaildirMailApplication::open(const MailSettings &settings,
-                                                                                const Clock &clock)
+std::unique_ptr<MaildirMailApplication> MaildirMailApplication::open(const MailSettings &settings, const Clock &clock)
 {
-    using Result = MailResult<std::unique_ptr<MaildirMailApplication>>;
-    const ErrorInfo problem = MaildirFolder::check(settings.maildirPath());
-    if (problem.isError())
-        return Result{nullptr, problem};
-    return Result{std::unique_ptr<MaildirMailApplication>(new MaildirMailApplication(settings, clock)), {}};
+    return std::unique_ptr<MaildirMailApplication>(new MaildirMailApplication(settings, clock));
 }
 
 MaildirMailApplication::MaildirMailApplication(const MailSettings &settings, const Clock &clock)
     : m_settings(settings)
     , m_inbox(settings.maildirPath())
     , m_sent(settings.sentFolderPath())
+    , m_problem(MaildirFolder::check(m_inbox.path()))
     , m_reminders(settings.calendarPath(), clock)
     , m_parser(QStringLiteral("Mail"))
 {
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &MaildirMailApplication::folderChanged);
     connect(&m_reminders, &ReminderScheduler::reminderDue, this, &MailApplication::reminder);
+    connect(&m_sync, &SyncCommandRunner::finished, this, &MaildirMailApplication::syncFinished);
     // What is there already is not news.
     m_knownNew = keysOf(m_inbox.messagesByUniqueName(false));
     watchFolders();
     m_reminders.start();
-    // Raised from the event loop, so whoever created the application has
-    // connected to it by then.
-    QMetaObject::invokeMethod(this, &MailApplication::startup, Qt::QueuedConnection);
 }
 
-MaildirMailApplication::~MaildirMailApplication()
-{
-    emit quit();
-}
+MaildirMailApplication::~MaildirMailApplication() = default;
 
-void MaildirMailApplication::watchFolders()
+void MaildirMailApplication::watchFolders(SentFolderContent content)
 {
     const QStringList watched = m_watcher.directories();
     auto watch = [&](const QString &path) {
-        if (!watched.contains(path) && QFileInfo(path).isDir())
+        if (!path.isEmpty() && !watched.contains(path) && QFileInfo(path).isDir())
             m_watcher.addPath(path);
     };
+    // The folder holding the Maildir tells when it is made or removed.
+    watch(QFileInfo(m_inbox.path()).absolutePath());
     watch(m_inbox.path());
     watch(m_inbox.newPath());
     // A sent folder being made appears here before its cur/ and new/ exist.
@@ -67,8 +59,9 @@ void MaildirMailApplication::watchFolders()
         watch(m_sent.path());
     if (!m_sentWatched && m_sent.exists()) {
         // The sent folder may be created after we started; whatever is in
-        // it at that point was sent while we watched.
-        const bool appearedLater = !watched.isEmpty();
+        // it at that point was sent while we watched (a sync command's
+        // folder is judged when the command is done).
+        const bool appearedLater = !watched.isEmpty() && content == SentFolderContent::Announce;
         if (!appearedLater)
             m_knownSent = keysOf(m_sent.messagesByUniqueName(true));
         watch(m_sent.newPath());
@@ -85,19 +78,46 @@ void MaildirMailApplication::folderChanged(const QString &path)
         inboxChanged();
     } else if (path == m_sent.newPath() || path == m_sent.curPath()) {
         sentChanged();
-    } else if (path == m_inbox.path() || path == m_sent.path()) {
-        // Folders made (or made again) since the last look need watching.
+    } else {
+        // The Maildir, its parent or the sent folder: folders made (or made
+        // again) since the last look need watching.
+        checkReachable();
         watchFolders();
+    }
+}
+
+void MaildirMailApplication::checkReachable()
+{
+    const ErrorInfo now = MaildirFolder::check(m_inbox.path());
+    if (now.isError() == m_problem.isError()) {
+        m_problem = now;
+        return;
+    }
+    m_problem = now;
+    const QPointer<MaildirMailApplication> alive(this);
+    if (!now.isError()) {
+        // A Maildir made (or put back) now: what it holds is not news.
+        m_knownNew = keysOf(m_inbox.messagesByUniqueName(false));
+        emit problemChanged();
+        if (alive)
+            emit startup();
+    } else {
+        emit problemChanged();
+        if (alive)
+            emit quit();
     }
 }
 
 void MaildirMailApplication::inboxChanged()
 {
+    // What a running sync command brings is looked at when it is done.
+    if (m_sync.isRunning())
+        return;
     const QSet<QString> current = keysOf(m_inbox.messagesByUniqueName(false));
     const bool arrived = !(current - m_knownNew).isEmpty();
     m_knownNew = current;
     if (arrived)
-        announceNewMail();
+        withNewestParsed([this] { emit newMail(); });
 }
 
 MaildirMailApplication::ParsedMessage MaildirMailApplication::parseFile(const QString &path)
@@ -122,24 +142,25 @@ bool MaildirMailApplication::isParsedNewest(const QString &path) const
     return info.lastModified() == m_newest.modified && info.size() == m_newest.size;
 }
 
-void MaildirMailApplication::announceNewMail()
+void MaildirMailApplication::withNewestParsed(std::function<void()> then)
 {
-    const MailResult<QStringList> files = m_inbox.unreadFiles();
-    const QString newest = files.value.value(0);
+    const QString newest = m_inbox.unreadFiles().value.value(0);
     if (newest.isEmpty() || isParsedNewest(newest)) {
-        emit newMail();
+        then();
         return;
     }
     m_parser.post([newest] { return parseFile(newest); },
-                  [this](ParsedMessage parsed) {
+                  [this, then = std::move(then)](ParsedMessage parsed) {
                       if (!parsed.path.isEmpty())
                           m_newest = std::move(parsed);
-                      emit newMail();
+                      then();
                   });
 }
 
 void MaildirMailApplication::sentChanged()
 {
+    if (m_sync.isRunning())
+        return;
     const QHash<QString, QString> current = m_sent.messagesByUniqueName(true);
     QStringList fresh;
     for (auto it = current.constBegin(); it != current.constEnd(); ++it) {
@@ -207,20 +228,37 @@ MailResult<MailItem> MaildirMailApplication::unreadItem(int index)
     return MailResult<MailItem>::failure(messageUnreadable(m_inbox.path()));
 }
 
-MailResult<bool> MaildirMailApplication::sendAndReceive()
+MailResult<bool> MaildirMailApplication::startSendAndReceive()
 {
-    const ErrorInfo syncError = SyncCommandRunner(m_syncTimeoutMs).run(m_settings.syncCommand);
-    // Re-read the store. Mail the command fetched is taken in without a
-    // NewMail event: whoever asked for send-and-receive looks at the inbox next.
-    const ErrorInfo storeError = MaildirFolder::check(m_inbox.path());
-    watchFolders();
-    m_knownNew = keysOf(m_inbox.messagesByUniqueName(false));
-    m_reminders.reload();
-    if (syncError.isError())
-        return MailResult<bool>::failure(syncError);
-    if (storeError.isError())
-        return MailResult<bool>::failure(storeError);
+    // Without a command there is only the Maildir to look at again; one
+    // that is missing will not have appeared.
+    const ErrorInfo missing = MaildirFolder::check(m_inbox.path());
+    if (m_settings.syncCommand.trimmed().isEmpty() && missing.isError())
+        return MailResult<bool>::failure(missing);
+    m_sentWatchedBeforeSync = m_sentWatched;
+    const ErrorInfo started = m_sync.start(m_settings.syncCommand);
+    if (started.isError())
+        return MailResult<bool>::failure(started);
     return {true, {}};
+}
+
+void MaildirMailApplication::syncFinished(const ErrorInfo &result)
+{
+    // Re-read the store. Mail the command fetched into the inbox is taken in
+    // without a NewMail event: whoever asked for send-and-receive looks at
+    // the inbox next, and finds the newest parsed already. Mail it brought
+    // into the sent folder was sent (from another device, say): announced.
+    checkReachable();
+    watchFolders(SentFolderContent::TakeIn);
+    m_knownNew = keysOf(m_inbox.messagesByUniqueName(false));
+    // A sent folder the command made holds what was sent before.
+    if (m_sentWatchedBeforeSync)
+        sentChanged();
+    else
+        m_knownSent = keysOf(m_sent.messagesByUniqueName(true));
+    m_reminders.reload();
+    const ErrorInfo outcome = result.isError() ? result : m_problem;
+    withNewestParsed([this, outcome] { emit sendAndReceiveFinished(outcome); });
 }
 
 } // namespace tilvano::mail

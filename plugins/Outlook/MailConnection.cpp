@@ -45,6 +45,8 @@ void MailConnection::hold(std::shared_ptr<mail::MailApplication> application)
             [this](const mail::ReminderItem &item) { dispatch([&] { emit reminder(item); }); });
     connect(app, &mail::MailApplication::startup, this, [this] { dispatch([this] { emit startup(); }); });
     connect(app, &mail::MailApplication::quit, this, [this] { dispatch([this] { emit quit(); }); });
+    connect(app, &mail::MailApplication::problemChanged, this,
+            [this] { dispatch([this] { emit problemChanged(); }); });
 }
 
 void MailConnection::release()

@@ -41,6 +41,7 @@ signals:
     void reminder(const tilvano::mail::ReminderItem &item);
     void startup();
     void quit();
+    void problemChanged();
 
 private:
     // Runs a forwarded event with the application kept alive until it returns.

@@ -9,9 +9,12 @@
 #include "platform/system/DialogService.h"
 #include "plugins/Outlook/MailConnection.h"
 #include "plugins/Outlook/MailMacroText.h"
+#include "plugins/Outlook/MailSourceFields.h"
 
 #include <QCheckBox>
+#include <QPointer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
 
@@ -64,6 +67,7 @@ Main::Main(QWidget *parent)
     connect(oOutlook, &MailConnection::reminder, this, &Main::oOutlook_Reminder);
     connect(oOutlook, &MailConnection::startup, this, &Main::oOutlook_Startup);
     connect(oOutlook, &MailConnection::quit, this, &Main::oOutlook_Quit);
+    connect(oOutlook, &MailConnection::problemChanged, this, &Main::showProblem);
 }
 
 Main::~Main()
@@ -95,6 +99,14 @@ void Main::createControls()
     lbError->setWordWrap(true);
     lbError->setVisible(false);
 
+    lbFetching = makeLabel(this, QStringLiteral("lbFetching"), QStringLiteral("Mails werden abgerufen \u2026"),
+                           twipsRect(2550, 525, 3450, 240));
+    lbFetching->setVisible(false);
+
+    m_source = new MailSourceFields(this);
+    m_source->setGeometry(twipsRect(120, 4320, 6975, 1860));
+    connect(m_source, &MailSourceFields::edited, this, [this] { markChanged(); });
+
     // Init fills the pickers in this order and saving writes their keys in it.
     addMacroPicker(MacroNewMail, QStringLiteral("NewMailMacro"));
     addMacroPicker(MacroMultiNewMail, QStringLiteral("MultiNewMailMacro"));
@@ -112,7 +124,8 @@ void Main::createControls()
     QWidget::setTabOrder(MacroMultiNewMail, MacroMailSent);
     QWidget::setTabOrder(MacroMailSent, MacroNoNewMail);
     QWidget::setTabOrder(MacroNoNewMail, MacroReminder);
-    QWidget::setTabOrder(MacroReminder, saveButton());
+    QWidget::setTabOrder(MacroReminder, m_source);
+    QWidget::setTabOrder(m_source, saveButton());
     QWidget::setTabOrder(saveButton(), helpButton());
 }
 
@@ -147,6 +160,8 @@ void Main::loadSettings()
 {
     if (m_initFailed)
         return;
+    // The source first: ticking the box below connects to it.
+    m_source->load();
     // A new user starts active. Only a change of the box runs the activation.
     const bool active = readSetting(QStringLiteral("Active"), QStringLiteral("1")).trimmed().toInt() == 1;
     cbIsActive->setChecked(active);
@@ -155,6 +170,28 @@ void Main::loadSettings()
 void Main::saveSettings()
 {
     writeSetting(QStringLiteral("Active"), checkBoxValue(cbIsActive));
+    const mail::MailSettings before = mail::MailSettings::load();
+    const bool passwordEdited = m_source->passwordField()->isModified();
+    m_source->passwordField()->setModified(false);
+    const QPointer<Main> self(this);
+    // The change applies at once: an active page connects to the new source
+    // as soon as its password is stored too.
+    m_source->save([self, before, passwordEdited](bool) {
+        if (self && self->oOutlook->isConnected()
+            && (passwordEdited || !(mail::MailSettings::load() == before)))
+            self->reconnect();
+    });
+}
+
+void Main::reconnect()
+{
+    oOutlook->release();
+    clearInitError();
+    const ErrorInfo error = oOutlook->connectTo(mail::MailServices::mail());
+    if (error.isError())
+        ShowInitError(error);
+    else
+        showProblem();
 }
 
 void Main::teardown()
@@ -217,6 +254,8 @@ void Main::activate()
     const ErrorInfo error = oOutlook->connectTo(mail::MailServices::mail());
     if (error.isError())
         ShowInitError(error);
+    else
+        showProblem();
 }
 
 void Main::deactivate()
@@ -227,6 +266,7 @@ void Main::deactivate()
         fri->RemoveMenuItem(menuEntryName());
     // Let go even when the menu could not be reached: events must stop.
     oOutlook->release();
+    clearInitError();
     if (!fri)
         ShowInitError(characterMissing());
 }
@@ -242,7 +282,28 @@ void Main::ShowInitError(const ErrorInfo &error)
     showErrorState(lbError,
                    kErrorLabelText + QLatin1Char(' ') + QString::number(error.number) + QStringLiteral(" - ")
                        + error.description,
-                   {cbIsActive});
+                   {});
+    // The page stays switchable: the user can clear the box, put the
+    // source right and save, which is how the error goes away.
+    saveButton()->setEnabled(true);
+}
+
+void Main::clearInitError()
+{
+    if (m_initFailed || lbError->isHidden())
+        return;
+    lbError->setVisible(false);
+    setPickersEnabled(cbIsActive->isChecked());
+}
+
+void Main::showProblem()
+{
+    mail::MailApplication *application = oOutlook->application();
+    const ErrorInfo problem = application ? application->problem() : ErrorInfo{};
+    if (problem.isError())
+        ShowInitError(problem);
+    else
+        clearInitError();
 }
 
 void Main::recordFailure(const ErrorInfo &error)
@@ -309,6 +370,8 @@ QVariant Main::LookForNewMail()
 
 bool Main::SendReceiveAll()
 {
+    if (m_fetching)
+        return true; // already under way; its end is awaited as well
     mail::MailService &service = mail::MailServices::mail();
     std::shared_ptr<mail::MailApplication> application = service.runningApplication();
     if (!application) {
@@ -317,7 +380,23 @@ bool Main::SendReceiveAll()
             return false;
         application = std::move(created.value);
     }
-    return application->sendAndReceive().ok();
+    if (!application->startSendAndReceive().ok())
+        return false;
+    m_fetching = std::move(application);
+    connect(m_fetching.get(), &mail::MailApplication::sendAndReceiveFinished, this, &Main::fetchFinished,
+            Qt::SingleShotConnection);
+    lbFetching->setVisible(true);
+    return true;
+}
+
+void Main::fetchFinished()
+{
+    lbFetching->setVisible(false);
+    // Let go from the event loop: this runs inside the application's signal.
+    QMetaObject::invokeMethod(this, [held = std::move(m_fetching)] {}, Qt::QueuedConnection);
+    m_fetching.reset();
+    if (std::exchange(m_lookAfterFetching, false))
+        LookForNewMail();
 }
 
 void Main::oOutlook_NewMail()
@@ -351,11 +430,13 @@ void Main::oOutlook_Reminder(const mail::ReminderItem &item)
 
 void Main::oOutlook_Startup()
 {
+    showProblem();
     speak(QStringLiteral("Outlook wurde geöffnet."));
 }
 
 void Main::oOutlook_Quit()
 {
+    showProblem();
     speak(QStringLiteral("Outlook wurde geschlossen."));
 }
 
@@ -363,8 +444,12 @@ void Main::Kibo_MenuEvent(const QString &menuName)
 {
     if (menuName != menuEntryName())
         return;
-    SendReceiveAll(); // whatever it returned, the inbox is looked at
-    LookForNewMail();
+    // Whether or not fetching could start, the inbox is looked at: once it
+    // is done, or now.
+    if (SendReceiveAll())
+        m_lookAfterFetching = true;
+    else
+        LookForNewMail();
 }
 
 } // namespace tilvano::outlook

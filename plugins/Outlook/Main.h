@@ -4,10 +4,13 @@
 
 #include <QVariant>
 
+#include <memory>
+
 class QCheckBox;
 class QLabel;
 
 namespace tilvano::mail {
+class MailApplication;
 struct MailItem;
 struct ReminderItem;
 } // namespace tilvano::mail
@@ -15,6 +18,7 @@ struct ReminderItem;
 namespace tilvano::outlook {
 
 class MailConnection;
+class MailSourceFields;
 
 // The mail page: while its box is ticked it holds the mail application, runs
 // the user's macros when mail arrives, is sent or a reminder falls due, and
@@ -28,8 +32,10 @@ public:
     // Counts the unread mails and runs the macro for none, one or several of
     // them. Failures are kept in LastError; the result is always empty.
     QVariant LookForNewMail();
-    // Has the mail application send and fetch mail, whether or not the page
-    // is active. False on any failure, which is not reported otherwise.
+    // Has the mail application start sending and fetching mail in the
+    // background, whether or not the page is active; the page shows that it
+    // is fetching until it is done. True when it started; false on any
+    // failure, which is not reported otherwise.
     bool SendReceiveAll();
 
     static QString menuEntryName() { return QStringLiteral("checkfornewmails"); }
@@ -42,6 +48,9 @@ public:
     MacroBox *reminderPicker() const { return MacroReminder; }
     MacroBox *noNewMailPicker() const { return MacroNoNewMail; }
     bool isConnected() const;
+    MailSourceFields *sourceFields() const { return m_source; }
+    QLabel *fetchingLabel() const { return lbFetching; }
+    bool isFetching() const { return m_fetching != nullptr; }
 
 protected:
     void connectKibo(Agent *fri) override;
@@ -58,6 +67,11 @@ private:
     void deactivate();
     void setPickersEnabled(bool enabled);
     void ShowInitError(const ErrorInfo &error);
+    void clearInitError();
+    // Shows or clears the error state by the application's problem().
+    void showProblem();
+    void reconnect();
+    void fetchFinished();
     // Records a failure of a handler: kept in LastError, nothing shown.
     void recordFailure(const ErrorInfo &error);
     void runMacroText(QString text);
@@ -77,8 +91,13 @@ private:
     MacroBox *MacroReminder = nullptr;
     MacroBox *MacroNoNewMail = nullptr;
     QLabel *lbError = nullptr;
+    QLabel *lbFetching = nullptr;
+    MailSourceFields *m_source = nullptr;
     MailConnection *oOutlook = nullptr;
     bool m_initFailed = false;
+    // The application fetching for SendReceiveAll, held until it is done.
+    std::shared_ptr<mail::MailApplication> m_fetching;
+    bool m_lookAfterFetching = false;
 };
 
 } // namespace tilvano::outlook

@@ -56,7 +56,7 @@ void BM_NewMailLatency(benchmark::State &state)
 {
     QTemporaryDir dir;
     const QString maildir = makeMaildir(dir);
-    auto app = MaildirMailApplication::open(settingsFor(maildir), systemClock()).value;
+    auto app = MaildirMailApplication::open(settingsFor(maildir), systemClock());
     QEventLoop loop;
     QObject::connect(app.get(), &MailApplication::newMail, &loop, &QEventLoop::quit);
     QTimer guard;
@@ -93,7 +93,7 @@ void BM_UnreadCount10000(benchmark::State &state)
             writeFile(maildir + QStringLiteral("/cur/") + name + (i % 2 ? QStringLiteral(":2,S") : QStringLiteral(":2,F")),
                       kMessage);
     }
-    auto app = MaildirMailApplication::open(settingsFor(maildir), systemClock()).value;
+    auto app = MaildirMailApplication::open(settingsFor(maildir), systemClock());
     for (auto _ : state) {
         const MailResult<int> count = app->unreadCount();
         if (count.value != 6000)

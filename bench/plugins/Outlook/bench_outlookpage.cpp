@@ -1,5 +1,6 @@
-// The mail page: time from a message renamed into new/ to the page's macro
-// running (the character being asked to speak the mail's subject).
+// The mail page: time from a message renamed into new/, and from a message
+// appended over IMAP (a Dovecot on loopback, watched with IDLE), to the
+// page's macro running (the character being asked to speak the subject).
 
 #include "AgentCtl/Agent.h"
 #include "common/MacroScript.h"
@@ -7,6 +8,7 @@
 #include "platform/mail/MailServices.h"
 #include "plugins/Outlook/Main.h"
 #include "support/AgentTestBench.h"
+#include "tests/platform/mail/DovecotServer.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -86,5 +88,75 @@ void BM_NewMailToMacro(benchmark::State &state)
     mail::MailServices::resetForTesting();
 }
 BENCHMARK(BM_NewMailToMacro)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(200);
+
+void BM_ImapAppendToMacro(benchmark::State &state)
+{
+    test::DovecotServer server;
+    if (!server.start()) {
+        state.SkipWithError(qPrintable(QStringLiteral("no Dovecot: ") + server.lastError()));
+        return;
+    }
+    test::AgentTestBench bench;
+    test::AgentTestBench::saveStored(QStringLiteral("Logging"), QStringLiteral("0"));
+    mail::MailServices::resetForTesting();
+    const auto mailSetting = [](const char *key, const QString &value) {
+        SaveSetting(settingsApplication(), QStringLiteral("Mail"), QLatin1String(key), value);
+    };
+    mailSetting("Source", QStringLiteral("imap"));
+    mailSetting("ImapHost", QStringLiteral("127.0.0.1"));
+    mailSetting("ImapPort", QString::number(server.port()));
+    mailSetting("ImapSecurity", QStringLiteral("none"));
+    mailSetting("ImapUser", server.user());
+    mailSetting("ImapPassword", server.password());
+    StoreMacro(0, QStringLiteral("Post"),
+               composeScriptText({speakStatement(QStringLiteral("Post von <SENDER>: <SUBJECT>")).scriptLine}));
+    SaveSetting(settingsApplication(), QStringLiteral("Outlook2000"), QStringLiteral("NewMailMacro"),
+                QStringLiteral("Post"));
+
+    auto agent = bench.agentWithCharacter();
+    auto page = std::make_unique<outlook::Main>();
+    page->Init(agent.get());
+    QElapsedTimer connecting;
+    connecting.start();
+    auto application = mail::MailServices::mail().runningApplication();
+    while (application && !application->unreadCount().ok() && connecting.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    if (!application || !application->unreadCount().ok()) {
+        state.SkipWithError("page not connected to the IMAP account");
+        return;
+    }
+
+    QEventLoop loop;
+    QObject::connect(agent.get(), &Agent::EvSpeak, &loop, [&loop](QString &text) {
+        if (text.startsWith(QStringLiteral("Post von")))
+            loop.quit();
+    });
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, &loop, &QEventLoop::quit);
+
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        guard.start(5000);
+        server.append(QStringLiteral("INBOX"), kMessage);
+        loop.exec();
+        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+        if (!guard.isActive())
+            state.SkipWithError("macro not run within 5 s");
+        guard.stop();
+        // Read, so the next message is again the only unread one.
+        server.setSeen(QStringLiteral("INBOX"), "1:*");
+        application->startSendAndReceive();
+        QElapsedTimer settle;
+        settle.start();
+        while (application->unreadCount().value != 0 && settle.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    }
+    page.reset();
+    agent.reset();
+    mail::MailServices::resetForTesting();
+}
+BENCHMARK(BM_ImapAppendToMacro)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(50);
 
 } // namespace

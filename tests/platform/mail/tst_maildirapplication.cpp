@@ -6,11 +6,12 @@
 #include "common/SettingsStore.h"
 #include "platform/mail/MailSettings.h"
 #include "platform/mail/MaildirMailApplication.h"
-#include "platform/mail/MaildirMailService.h"
+#include "platform/mail/SettingsMailService.h"
 #include "support/IsolatedHome.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -29,6 +30,19 @@ void setMailSetting(const QString &key, const QString &value)
     SaveSetting(settingsApplication(), QStringLiteral("Mail"), key, value);
 }
 
+// Starts send-and-receive and waits for its end; the error of the start or
+// of the end.
+ErrorInfo sendAndReceive(MailApplication &app)
+{
+    QSignalSpy finished(&app, &MailApplication::sendAndReceiveFinished);
+    const MailResult<bool> started = app.startSendAndReceive();
+    if (!started.ok())
+        return started.error;
+    if (!finished.wait(30000))
+        return {1, QStringLiteral("test"), QStringLiteral("no end"), 0};
+    return finished.at(0).at(0).value<ErrorInfo>();
+}
+
 } // namespace
 
 class TestMaildirApplication : public QObject {
@@ -37,7 +51,7 @@ class TestMaildirApplication : public QObject {
 private:
     std::unique_ptr<test::IsolatedHome> m_home;
     std::unique_ptr<MaildirFixture> m_inbox;
-    MaildirMailService m_service;
+    SettingsMailService m_service;
 
     QString home() const { return QDir::homePath(); }
 
@@ -76,19 +90,37 @@ private slots:
         QCOMPARE(custom.sentFolderPath(), QStringLiteral("/var/mail/gesendet"));
     }
 
-    void creationFailsWithoutAMaildir()
+    // The Maildir coming and going while the application runs is its
+    // startup and quit; being there (or not) from the start, and being let
+    // go, are neither.
+    void reachabilityIsStartupAndQuit()
     {
-        auto missing = m_service.createApplication();
-        QVERIFY(!missing.ok());
-        QVERIFY(!missing.value);
-        QCOMPARE(missing.error.number, 429);
-        QVERIFY(missing.error.description.contains(home() + QStringLiteral("/Maildir")));
-        QVERIFY(missing.error.description.contains(QStringLiteral("existiert nicht")));
+        auto app = openApplication();
+        QVERIFY(app);
+        QCOMPARE(app->problem().number, 429);
+        QVERIFY(app->problem().description.contains(home() + QStringLiteral("/Maildir")));
+        QVERIFY(app->problem().description.contains(QStringLiteral("existiert nicht")));
+        QStringList events;
+        connect(app.get(), &MailApplication::startup, this, [&] { events << QStringLiteral("startup"); });
+        connect(app.get(), &MailApplication::quit, this, [&] { events << QStringLiteral("quit"); });
+        QSignalSpy newMail(app.get(), &MailApplication::newMail);
 
         QVERIFY(QDir().mkpath(home() + QStringLiteral("/Maildir/cur")));
-        auto incomplete = m_service.createApplication();
-        QCOMPARE(incomplete.error.number, 429);
-        QVERIFY(incomplete.error.description.contains(QStringLiteral("kein Maildir")));
+        QTRY_VERIFY_WITH_TIMEOUT(app->problem().description.contains(QStringLiteral("kein Maildir")), kEventTimeout);
+        QVERIFY(m_inbox->create());
+        QTRY_COMPARE_WITH_TIMEOUT(events, QStringList{QStringLiteral("startup")}, kEventTimeout);
+        QVERIFY(!app->problem().isError());
+        m_inbox->deliver(MaildirFixture::message("a@x.de", "b@x.de", "erste", "1"));
+        QTRY_COMPARE_WITH_TIMEOUT(newMail.count(), 1, kEventTimeout);
+
+        QVERIFY(QDir(m_inbox->path()).removeRecursively());
+        QTRY_COMPARE_WITH_TIMEOUT(events, (QStringList{QStringLiteral("startup"), QStringLiteral("quit")}), kEventTimeout);
+        QCOMPARE(app->problem().number, 429);
+        QVERIFY(m_inbox->create());
+        QTRY_COMPARE_WITH_TIMEOUT(events.size(), 3, kEventTimeout);
+        QCOMPARE(m_service.runningApplication(), app);
+        app.reset();
+        QCOMPARE(events.size(), 3);
         QVERIFY(!m_service.runningApplication());
     }
 
@@ -203,6 +235,55 @@ private slots:
         QCOMPARE(items[1].subject, QStringLiteral("zweite"));
     }
 
+    // The renames sync tools really make, each after the mail was announced:
+    // none of them announces it again. A second mail afterwards shows that
+    // the renames were looked at by then.
+    void syncToolRenamesAnnounceOnce_data()
+    {
+        QTest::addColumn<bool>("sent");
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("renamed");
+        QTest::newRow("mbsync learns the UID of a sent mail")
+            << true << "cur/1733580000.4711_1.laptop:2,S" << "cur/1733580000.4711_1.laptop,U=17:2,S";
+        QTest::newRow("mbsync marks a fetched sent mail seen")
+            << true << "new/1733580000.4711_2.laptop,U=18:2," << "cur/1733580000.4711_2.laptop,U=18:2,S";
+        QTest::newRow("offlineimap adds UID and folder hash")
+            << true << "cur/1733580000_0.1234.laptop:2,S" << "cur/1733580000_0.1234.laptop,U=42,FMD5=7e3a9c0b6a:2,S";
+        QTest::newRow("offlineimap changes flags")
+            << true << "cur/1733580000_1.1234.laptop,U=43,FMD5=7e3a9c0b6a:2,S"
+            << "cur/1733580000_1.1234.laptop,U=43,FMD5=7e3a9c0b6a:2,RS";
+        QTest::newRow("mbsync learns the UID of new mail")
+            << false << "new/1733580000.4711_3.laptop" << "new/1733580000.4711_3.laptop,U=19";
+    }
+    void syncToolRenamesAnnounceOnce()
+    {
+        QFETCH(bool, sent);
+        QFETCH(QString, first);
+        QFETCH(QString, renamed);
+        QVERIFY(m_inbox->create());
+        MaildirFixture sentFolder(m_inbox->path() + QStringLiteral("/.Sent"));
+        QVERIFY(sentFolder.create());
+        auto app = openApplication();
+        QVERIFY(app);
+        int announced = 0;
+        connect(app.get(), &MailApplication::itemSend, this, [&](const MailItem &, bool &) { announced += sent; });
+        connect(app.get(), &MailApplication::newMail, this, [&] { announced += !sent; });
+        const QString folder = sent ? sentFolder.path() : m_inbox->path();
+        const QByteArray mail = MaildirFixture::message("ich@x.de", "du@x.de", "eins", "x");
+        QFile file(folder + QStringLiteral("/tmp/") + QFileInfo(first).fileName());
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(mail) == mail.size());
+        file.close();
+        QVERIFY(file.rename(folder + QLatin1Char('/') + first));
+        QTRY_COMPARE_WITH_TIMEOUT(announced, 1, kEventTimeout);
+
+        QVERIFY(QFile::rename(folder + QLatin1Char('/') + first, folder + QLatin1Char('/') + renamed));
+        if (sent)
+            sentFolder.store(MaildirFixture::message("ich@x.de", "du@x.de", "zwei", "x"), QStringLiteral("S"));
+        else
+            m_inbox->deliver(MaildirFixture::message("du@x.de", "ich@x.de", "zwei", "x"));
+        QTRY_COMPARE_WITH_TIMEOUT(announced, 2, kEventTimeout);
+    }
+
     void syncedSentFolderStaysQuiet()
     {
         QVERIFY(m_inbox->create());
@@ -270,25 +351,6 @@ private slots:
         QVERIFY(!trap.released());
     }
 
-    void startupAndQuitFrameTheApplication()
-    {
-        QVERIFY(m_inbox->create());
-        int startups = 0;
-        int quits = 0;
-        {
-            auto app = openApplication();
-            QVERIFY(app);
-            connect(app.get(), &MailApplication::startup, this, [&] { ++startups; });
-            connect(app.get(), &MailApplication::quit, this, [&] { ++quits; });
-            QTRY_COMPARE_WITH_TIMEOUT(startups, 1, kEventTimeout);
-            QCOMPARE(m_service.runningApplication(), app);
-            QCOMPARE(quits, 0);
-        }
-        QCOMPARE(quits, 1);
-        QCOMPARE(startups, 1);
-        QVERIFY(!m_service.runningApplication());
-    }
-
     void sendAndReceiveRunsTheCommandWithoutShell()
     {
         QVERIFY(m_inbox->create());
@@ -302,7 +364,7 @@ private slots:
         // No command: only re-reads.
         auto app = openApplication();
         QVERIFY(app);
-        QVERIFY(app->sendAndReceive().ok());
+        QVERIFY(!sendAndReceive(*app).isError());
 
         // The command's words reach the program as they are: ';' and '$' are
         // no shell syntax here, quotes group.
@@ -312,9 +374,8 @@ private slots:
         app.reset();
         app = openApplication();
         QSignalSpy newMail(app.get(), &MailApplication::newMail);
-        const MailResult<bool> fetched = app->sendAndReceive();
-        QVERIFY2(fetched.ok(), qPrintable(fetched.error.description));
-        QVERIFY(fetched.value);
+        const ErrorInfo fetched = sendAndReceive(*app);
+        QVERIFY2(!fetched.isError(), qPrintable(fetched.description));
         QVERIFY(QFile::exists(target));
         QCOMPARE(app->unreadCount().value, 1);
         QCOMPARE(app->unreadItem(1).value.subject, QStringLiteral("geholt"));
@@ -342,10 +403,9 @@ private slots:
         setMailSetting(QStringLiteral("SyncCommand"), command);
         auto app = openApplication();
         QVERIFY(app);
-        const MailResult<bool> result = app->sendAndReceive();
-        QVERIFY(!result.ok());
-        QCOMPARE(result.error.number, 440);
-        QVERIFY2(result.error.description.contains(mentions), qPrintable(result.error.description));
+        const ErrorInfo result = sendAndReceive(*app);
+        QCOMPARE(result.number, 440);
+        QVERIFY2(result.description.contains(mentions), qPrintable(result.description));
     }
 
     void slowSyncCommandIsStopped()
@@ -353,11 +413,10 @@ private slots:
         QVERIFY(m_inbox->create());
         setMailSetting(QStringLiteral("SyncCommand"), QStringLiteral("sleep 30"));
         auto opened = MaildirMailApplication::open(MailSettings::load(), systemClock());
-        QVERIFY(opened.ok());
-        opened.value->setSyncTimeout(200);
-        const MailResult<bool> result = opened.value->sendAndReceive();
-        QCOMPARE(result.error.number, 440);
-        QVERIFY(result.error.description.contains(QStringLiteral("abgebrochen")));
+        opened->setSyncTimeout(200);
+        const ErrorInfo result = sendAndReceive(*opened);
+        QCOMPARE(result.number, 440);
+        QVERIFY(result.description.contains(QStringLiteral("abgebrochen")));
     }
 };
 

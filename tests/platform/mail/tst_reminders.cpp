@@ -5,7 +5,7 @@
 #include "MaildirFixture.h"
 #include "common/SettingsStore.h"
 #include "platform/mail/CalendarAlarms.h"
-#include "platform/mail/MaildirMailService.h"
+#include "platform/mail/SettingsMailService.h"
 #include "platform/mail/ReminderScheduler.h"
 #include "support/IsolatedHome.h"
 
@@ -343,7 +343,7 @@ private slots:
                           calendar(vevent("Zahnarzt \"Dr. Weiß\"", "DTSTART;TZID=Europe/Berlin:20261207T110000\r\n",
                                          "TRIGGER:-PT15M"))));
         clock.setRunning(true);
-        MaildirMailService service(&clock);
+        SettingsMailService service(&clock);
         auto created = service.createApplication();
         QVERIFY(created.ok());
         QList<ReminderItem> reminders;
@@ -389,7 +389,7 @@ private slots:
 
         QElapsedTimer creation;
         creation.start();
-        MaildirMailService service(&clock);
+        SettingsMailService service(&clock);
         auto created = service.createApplication();
         QVERIFY(created.ok());
         QVERIFY2(creation.elapsed() < 1000, qPrintable(QString::number(creation.elapsed())));

@@ -12,6 +12,7 @@
 #include "platform/mail/MimeMessageReader.h"
 #include "plugins/Outlook/MailConnection.h"
 #include "plugins/Outlook/Main.h"
+#include "plugins/Outlook/MailSourceFields.h"
 #include "plugins/PagePlugin.h"
 #include "support/AgentTestBench.h"
 
@@ -19,6 +20,8 @@
 #include <QLabel>
 #include <QPluginLoader>
 #include <QPushButton>
+#include <QElapsedTimer>
+#include <QLineEdit>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
@@ -54,6 +57,7 @@ class TestOutlookPage : public QObject {
     std::unique_ptr<Agent> agent;
     std::unique_ptr<MaildirFixture> inbox;
     std::unique_ptr<Main> page;
+    bool m_spokenAtStart = false;
 
     // Stores a macro that speaks `text` and chooses it under `key`.
     static void chooseSpeaking(const QString &key, const QString &text)
@@ -66,7 +70,9 @@ class TestOutlookPage : public QObject {
     {
         page = std::make_unique<Main>();
         page->Init(agent.get());
-        QCoreApplication::processEvents(); // the application's start-up greeting
+        QCoreApplication::processEvents();
+        // The companion's own start is no start of the mail application.
+        m_spokenAtStart = !calls().filter(QStringLiteral("Speak")).isEmpty();
         bench->control->clearCalls();
         bench->clearLog();
         return *page;
@@ -103,6 +109,7 @@ private slots:
     {
         Main &p = openPage();
         QVERIFY(p.activeBox()->isChecked() && p.isConnected() && !p.PageChanged());
+        QVERIFY(!m_spokenAtStart);
         for (MacroBox *picker : {p.newMailPicker(), p.multiNewMailPicker(), p.mailSentPicker(), p.reminderPicker(),
                                  p.noNewMailPicker()})
             QVERIFY(picker->Text() == MacroBox::noMacroText() && picker->Enabled());
@@ -231,19 +238,57 @@ private slots:
         QVERIFY(menuNames().contains(Main::menuEntryName()));
     }
 
-    void menuEntryLooksEvenWhenFetchingFails()
+    // "Mails abrufen" fetches in the background and looks at the inbox
+    // once that is done; a command that cannot even start looks at once.
+    // Saving the page's source applies it without a restart.
+    void menuEntryLooksOnceFetchingEnds()
     {
         SaveSetting(settingsApplication(), QStringLiteral("Mail"), QStringLiteral("SyncCommand"), QStringLiteral("false"));
         chooseSpeaking(QStringLiteral("MultiNewMailMacro"), QStringLiteral("<COUNT> neue Mails"));
         Main &p = openPage();
-        QVERIFY(!p.SendReceiveAll());
         putUnread(mailText("a@example.org", "A"));
         putUnread(mailText("b@example.org", "B"));
         bench->control->chooseCommand(Main::menuEntryName());
-        QCOMPARE(calls(), (QStringList{kStopAll, speakCall(QStringLiteral("2 neue Mails"))}));
+        QVERIFY(p.isFetching() && !p.fetchingLabel()->isHidden());
+        QVERIFY(calls().isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(calls(), (QStringList{kStopAll, speakCall(QStringLiteral("2 neue Mails"))}), 10000);
+        QVERIFY(!p.isFetching() && p.fetchingLabel()->isHidden());
+
+        p.sourceFields()->syncCommandField()->setText(QStringLiteral("/nonexistent/mbsync -a"));
+        QVERIFY(p.savePage());
+        QVERIFY(!p.SendReceiveAll());
+        bench->control->chooseCommand(Main::menuEntryName());
+        QCOMPARE(calls().size(), 4);
         QString otherName = QStringLiteral("CheckForNewMails");
         emit agent->MenuEvent(otherName);
-        QCOMPARE(calls().size(), 2);
+        QCOMPARE(calls().size(), 4);
+    }
+
+    // A sync command of three seconds: the interface keeps turning (a timer
+    // every 50 ms) and the page says it is fetching meanwhile.
+    void fetchingKeepsTheInterfaceTurning()
+    {
+        SaveSetting(settingsApplication(), QStringLiteral("Mail"), QStringLiteral("SyncCommand"), QStringLiteral("sleep 3"));
+        chooseSpeaking(QStringLiteral("MacroNoNewMail"), QStringLiteral("Keine Post"));
+        Main &p = openPage();
+        QElapsedTimer sinceTick;
+        qint64 longestGap = 0;
+        int ticks = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, this, [&] {
+            ++ticks;
+            longestGap = std::max(longestGap, sinceTick.restart());
+        });
+        QElapsedTimer fetching;
+        fetching.start();
+        sinceTick.start();
+        ticker.start(50);
+        bench->control->chooseCommand(Main::menuEntryName());
+        QVERIFY(!p.fetchingLabel()->isHidden());
+        QTRY_COMPARE_WITH_TIMEOUT(calls(), (QStringList{kStopAll, speakCall(QStringLiteral("Keine Post"))}), 15000);
+        QVERIFY(fetching.elapsed() >= 2900);
+        QVERIFY2(longestGap < 300, qPrintable(QString::number(longestGap)));
+        QVERIFY(ticks >= 40);
     }
 
     void sendReceiveWorksWithoutTheBox()
@@ -253,10 +298,14 @@ private slots:
         QVERIFY(!p.activeBox()->isChecked() && !application());
         QVERIFY(!menuNames().contains(Main::menuEntryName()));
         QVERIFY(p.SendReceiveAll());
-        QVERIFY(!application()); // its own application, let go again
+        QTRY_VERIFY(!p.isFetching());
+        QTRY_VERIFY(!application()); // its own application, let go again
     }
 
-    void failedStartShowsTheErrorOnThePage()
+    // A missing Maildir is shown in red, but the page stays switchable and
+    // its source can be put right; a Maildir that appears later is the mail
+    // application starting up.
+    void missingSourceIsShownAndCanBeFixed()
     {
         QVERIFY(QDir(inbox->path()).removeRecursively());
         Main &p = openPage();
@@ -264,11 +313,33 @@ private slots:
         QVERIFY2(p.errorLabel()->text().startsWith(QStringLiteral("Es ist ein Fehler bei der Initialisierung aufgetreten: ")
                                                    + QString::number(mail::maildirMissing(inbox->path()).number) + " - "),
                  qPrintable(p.errorLabel()->text()));
-        QVERIFY(!p.activeBox()->isEnabled() && !p.saveButton()->isEnabled() && !p.reminderPicker()->Enabled());
+        QVERIFY(p.errorLabel()->text().contains(QStringLiteral("existiert nicht")));
+        QVERIFY(p.activeBox()->isEnabled() && p.saveButton()->isEnabled() && p.sourceFields()->isEnabled());
+        QVERIFY(!p.reminderPicker()->Enabled());
         QVERIFY(!p.SendReceiveAll());
         QVERIFY(bench->dialogs.shown().isEmpty());
 
-        page = std::make_unique<Main>(); // no character: reported
+        // Put right on the page: another folder, saved, applies at once.
+        MaildirFixture other(QDir::homePath() + QStringLiteral("/Post"));
+        QVERIFY(other.create());
+        p.sourceFields()->maildirField()->setText(QStringLiteral("~/Post"));
+        QVERIFY(p.savePage());
+        QVERIFY(p.errorLabel()->isHidden() && p.reminderPicker()->Enabled());
+        QVERIFY(calls().filter(QStringLiteral("Speak")).isEmpty());
+
+        // Removed and made again while running: quit and startup.
+        QVERIFY(QDir(other.path()).removeRecursively());
+        QTRY_COMPARE_WITH_TIMEOUT(calls(), QStringList{speakCall(QStringLiteral("Outlook wurde geschlossen."))}, 10000);
+        QVERIFY(!p.errorLabel()->isHidden());
+        QVERIFY(other.create());
+        QTRY_COMPARE_WITH_TIMEOUT(calls().size(), 2, 10000);
+        QCOMPARE(calls().last(), speakCall(QStringLiteral("Outlook wurde geöffnet.")));
+        QVERIFY(p.errorLabel()->isHidden());
+    }
+
+    void withoutCharacterTheFailureIsReported()
+    {
+        page = std::make_unique<Main>();
         page->Init(nullptr);
         QCOMPARE(page->LastError().number, 91);
         QCOMPARE(bench->dialogs.shown().value(0).title, QStringLiteral("Fehler!"));

@@ -7,14 +7,13 @@
 
 namespace tilvano::mail {
 
-class MaildirMailApplication;
-
-// Creates Maildir mail applications from the user's "Mail" settings.
-class MaildirMailService final : public MailService {
+// Creates mail applications on the store the user's "Mail" settings name:
+// a Maildir or an IMAP account.
+class SettingsMailService final : public MailService {
 public:
     // `clock` must outlive the applications; null means the system clock.
-    explicit MaildirMailService(const Clock *clock = nullptr);
-    ~MaildirMailService() override;
+    explicit SettingsMailService(const Clock *clock = nullptr);
+    ~SettingsMailService() override;
 
     MailResult<std::shared_ptr<MailApplication>> createApplication() override;
     std::shared_ptr<MailApplication> runningApplication() override;

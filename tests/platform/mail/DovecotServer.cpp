@@ -1,0 +1,216 @@
+#include "DovecotServer.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <csignal>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+namespace tilvano::test {
+
+namespace {
+
+quint16 freeLoopbackPort()
+{
+    QTcpServer probe;
+    if (!probe.listen(QHostAddress::LocalHost, 0))
+        return 0;
+    return probe.serverPort();
+}
+
+bool writeText(const QString &path, const QByteArray &text)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+}
+
+// Reads until the line of the tagged reply (or a continuation) arrives.
+bool readUntil(QTcpSocket &socket, const QByteArray &marker, QByteArray *seen)
+{
+    const QDeadlineTimer deadline(10000);
+    while (!deadline.hasExpired()) {
+        while (socket.canReadLine()) {
+            const QByteArray line = socket.readLine();
+            *seen += line;
+            if (line.startsWith(marker))
+                return true;
+        }
+        if (!socket.waitForReadyRead(int(std::max<qint64>(1, deadline.remainingTime()))))
+            return false;
+    }
+    return false;
+}
+
+} // namespace
+
+DovecotServer::DovecotServer() = default;
+
+DovecotServer::~DovecotServer()
+{
+    stop();
+}
+
+bool DovecotServer::isInstalled()
+{
+    return QFile::exists(QStringLiteral("/usr/sbin/dovecot")) && QFile::exists(QStringLiteral("/usr/lib/dovecot/imap"));
+}
+
+bool DovecotServer::start(int timeoutMs)
+{
+    stop();
+    if (!m_dir.isValid() || !isInstalled()) {
+        m_error = QStringLiteral("dovecot-imapd is not installed");
+        return false;
+    }
+    m_port = freeLoopbackPort();
+    QDir().mkpath(path(QStringLiteral("run")));
+    QDir().mkpath(path(QStringLiteral("home")));
+    // Dovecot refuses mail access as root; running as root, the mail belongs
+    // to "nobody", who needs a way into the folder.
+    const uid_t mailUid = ::getuid() == 0 ? 65534 : ::getuid();
+    const gid_t mailGid = ::getuid() == 0 ? 65534 : ::getgid();
+    if (::getuid() == 0) {
+        QFile::setPermissions(m_dir.path(), QFile::permissions(m_dir.path()) | QFile::ExeOther);
+        if (::chown(QFile::encodeName(path(QStringLiteral("home"))).constData(), mailUid, mailGid) != 0)
+            return false;
+    }
+    const QByteArray uid = QByteArray::number(mailUid);
+    const QByteArray gid = QByteArray::number(mailGid);
+    if (!writeText(path(QStringLiteral("users")), user().toUtf8() + ":{PLAIN}" + password().toUtf8() + "\n"))
+        return false;
+    const QByteArray config = "base_dir = " + path(QStringLiteral("run")).toUtf8() + "\n"
+        "state_dir = " + path(QStringLiteral("state")).toUtf8() + "\n"
+        "log_path = " + path(QStringLiteral("dovecot.log")).toUtf8() + "\n"
+        "protocols = imap\n"
+        "listen = 127.0.0.1\n"
+        "ssl = no\n"
+        "disable_plaintext_auth = no\n"
+        "auth_mechanisms = plain login\n"
+        "first_valid_uid = 0\n"
+        "default_internal_user = dovecot\n"
+        "default_login_user = dovenull\n"
+        "mail_location = maildir:~/Maildir\n"
+        "passdb {\n  driver = passwd-file\n  args = scheme=PLAIN " + path(QStringLiteral("users")).toUtf8() + "\n}\n"
+        "userdb {\n  driver = static\n  args = uid=" + uid + " gid=" + gid + " home=" + path(QStringLiteral("home")).toUtf8() + "/%u\n}\n"
+        "namespace inbox {\n  inbox = yes\n  separator = /\n  mailbox Sent {\n    auto = subscribe\n    special_use = \\Sent\n  }\n}\n"
+        "service imap-login {\n  inet_listener imap {\n    address = 127.0.0.1\n    port = " + QByteArray::number(m_port) + "\n  }\n"
+        "  inet_listener imaps {\n    port = 0\n  }\n}\n"
+        "service pop3-login {\n  inet_listener pop3 {\n    port = 0\n  }\n}\n"
+        "service doveadm {\n  unix_listener doveadm-server {\n    mode = 0600\n  }\n}\n";
+    if (!writeText(path(QStringLiteral("dovecot.conf")), config))
+        return false;
+
+    m_process = std::make_unique<QProcess>();
+    m_process->setProcessChannelMode(QProcess::MergedChannels);
+    m_process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    m_process->start(QStringLiteral("/usr/sbin/dovecot"),
+                     {QStringLiteral("-F"), QStringLiteral("-c"), path(QStringLiteral("dovecot.conf"))});
+    if (!m_process->waitForStarted(10000)) {
+        m_error = m_process->errorString();
+        return false;
+    }
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired()) {
+        if (m_process->state() != QProcess::Running) {
+            m_error = QString::fromUtf8(m_process->readAll()) + log();
+            return false;
+        }
+        QTcpSocket probe;
+        probe.connectToHost(QHostAddress::LocalHost, m_port);
+        if (probe.waitForConnected(1000))
+            return true;
+        m_process->waitForFinished(100);
+    }
+    m_error = QStringLiteral("server did not open its port in time");
+    return false;
+}
+
+void DovecotServer::stop()
+{
+    if (!m_process)
+        return;
+    if (m_process->state() != QProcess::NotRunning) {
+        m_process->terminate();
+        if (!m_process->waitForFinished(10000)) {
+            m_process->kill();
+            m_process->waitForFinished(5000);
+        }
+    }
+    m_process.reset();
+}
+
+bool DovecotServer::kickUser()
+{
+    QProcess doveadm;
+    doveadm.start(QStringLiteral("doveadm"),
+                  {QStringLiteral("-c"), path(QStringLiteral("dovecot.conf")), QStringLiteral("kick"), user()});
+    return doveadm.waitForFinished(10000) && doveadm.exitCode() == 0;
+}
+
+QString DovecotServer::log() const
+{
+    QFile file(m_dir.filePath(QStringLiteral("dovecot.log")));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll().right(4000)) : QString();
+}
+
+QByteArray DovecotServer::converse(const QList<QByteArray> &commands)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, m_port);
+    QByteArray replies;
+    if (!socket.waitForConnected(5000) || !readUntil(socket, "* OK", &replies))
+        return {};
+    const QList<QByteArray> all = QList<QByteArray>{"LOGIN " + user().toUtf8() + " " + password().toUtf8()} + commands
+        + QList<QByteArray>{"LOGOUT"};
+    int tag = 0;
+    for (const QByteArray &command : all) {
+        const QByteArray name = "t" + QByteArray::number(++tag);
+        // A literal goes in two steps: the command up to "{n}", then the data.
+        const qsizetype literal = command.indexOf("}\r\n");
+        if (literal >= 0) {
+            socket.write(name + ' ' + command.left(literal + 3));
+            if (!readUntil(socket, "+", &replies))
+                return {};
+            socket.write(command.mid(literal + 3) + "\r\n");
+        } else {
+            socket.write(name + ' ' + command + "\r\n");
+        }
+        if (!readUntil(socket, name + ' ', &replies))
+            return {};
+        if (!replies.mid(replies.lastIndexOf(name + ' ')).startsWith(name + " OK"))
+            return {};
+    }
+    return replies;
+}
+
+bool DovecotServer::append(const QString &folder, const QByteArray &message, const QByteArray &flags)
+{
+    QByteArray normalized = message;
+    normalized.replace("\r\n", "\n").replace("\n", "\r\n");
+    return !converse({"APPEND \"" + folder.toUtf8() + "\" (" + flags + ") {" + QByteArray::number(normalized.size())
+                      + "}\r\n" + normalized})
+                .isEmpty();
+}
+
+QStringList DovecotServer::flags(const QString &folder)
+{
+    const QByteArray replies = converse({"EXAMINE \"" + folder.toUtf8() + "\"", "FETCH 1:* (FLAGS)"});
+    QStringList found;
+    static const QRegularExpression fetch(QStringLiteral("\\* \\d+ FETCH \\(FLAGS \\(([^)]*)\\)"));
+    for (auto it = fetch.globalMatch(QString::fromUtf8(replies)); it.hasNext();)
+        found << it.next().captured(1);
+    return found;
+}
+
+bool DovecotServer::setSeen(const QString &folder, const QByteArray &sequenceSet)
+{
+    return !converse({"SELECT \"" + folder.toUtf8() + "\"", "STORE " + sequenceSet + " +FLAGS (\\Seen)"}).isEmpty();
+}
+
+} // namespace tilvano::test

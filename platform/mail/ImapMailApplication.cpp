@@ -48,8 +48,10 @@ ImapMailApplication::ImapMailApplication(const MailSettings &settings, const Clo
     m_credentials->lookup(m_settings.credentialKey(), [self](const CredentialResult &result) {
         if (!self)
             return;
-        if (!result.ok) {
-            self->setProblem(mailError(MailError::CannotCreate, result.error));
+        if (!result.ok || result.password.isEmpty()) {
+            self->setProblem(mailError(MailError::CannotCreate,
+                                       result.ok ? QStringLiteral("F\u00FCr das IMAP-Konto ist kein Passwort gespeichert.")
+                                                 : result.error));
             self->m_reach = Reach::Unreachable;
             return;
         }

@@ -7,6 +7,7 @@
 
 #include "DovecotServer.h"
 #include "MaildirFixture.h"
+#include "PrivateSessionBus.h"
 #include "common/SettingsStore.h"
 #include "platform/mail/ImapMailApplication.h"
 #include "platform/mail/SettingsMailService.h"
@@ -57,6 +58,9 @@ class TestImapApplication : public QObject {
     Q_OBJECT
 
     DovecotServer m_server;
+    // A session bus without a secret store: the password lies in the
+    // private settings store, as on a desktop without a keyring.
+    std::unique_ptr<test::PrivateSessionBus> m_bus;
     std::unique_ptr<test::IsolatedHome> m_home;
     SettingsMailService m_service;
 
@@ -67,8 +71,6 @@ class TestImapApplication : public QObject {
         setMailSetting(QStringLiteral("ImapPort"), QString::number(m_server.port()));
         setMailSetting(QStringLiteral("ImapSecurity"), QStringLiteral("none"));
         setMailSetting(QStringLiteral("ImapUser"), m_server.user());
-        // No secret store runs under the tests' own bus: the private
-        // settings store is where the credential store looks.
         setMailSetting(QStringLiteral("ImapPassword"), password);
     }
 
@@ -89,6 +91,8 @@ class TestImapApplication : public QObject {
 private slots:
     void initTestCase()
     {
+        m_bus = std::make_unique<test::PrivateSessionBus>(test::PrivateSessionBus::SecretStore::None);
+        QVERIFY2(m_bus->isReady(), qPrintable(m_bus->error()));
         QVERIFY2(DovecotServer::isInstalled(), "dovecot-imapd must be installed (scripts/packages.txt)");
         QVERIFY2(m_server.start(), qPrintable(m_server.lastError()));
         ImapMailApplication::setReconnectPausesForTesting(100, 1000);

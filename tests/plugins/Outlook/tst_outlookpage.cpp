@@ -2,6 +2,8 @@
 // object with a recording character: which macro runs for which mail, what
 // of a mail reaches the script, the menu entry, the box, errors and closing.
 
+#include "DovecotServer.h"
+#include "PrivateSessionBus.h"
 #include "MaildirFixture.h"
 #include "MakroCombo/MacroBox.h"
 #include "common/MacroScript.h"
@@ -14,9 +16,12 @@
 #include "plugins/Outlook/Main.h"
 #include "plugins/Outlook/MailSourceFields.h"
 #include "plugins/PagePlugin.h"
+#include "platform/system/CredentialStore.h"
 #include "support/AgentTestBench.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QSpinBox>
 #include <QLabel>
 #include <QPluginLoader>
 #include <QPushButton>
@@ -58,6 +63,8 @@ class TestOutlookPage : public QObject {
     std::unique_ptr<MaildirFixture> inbox;
     std::unique_ptr<Main> page;
     bool m_spokenAtStart = false;
+    // A keyring of the test's own, for the IMAP account's password.
+    std::unique_ptr<PrivateSessionBus> m_bus;
 
     // Stores a macro that speaks `text` and chooses it under `key`.
     static void chooseSpeaking(const QString &key, const QString &text)
@@ -84,6 +91,13 @@ class TestOutlookPage : public QObject {
     QStringList menuNames() const { return bench->character()->commands().names(); }
 
 private slots:
+    void initTestCase()
+    {
+        m_bus = std::make_unique<PrivateSessionBus>(PrivateSessionBus::SecretStore::Keyring);
+        QVERIFY2(m_bus->isReady(), qPrintable(m_bus->error()));
+    }
+    void cleanupTestCase() { m_bus.reset(); }
+
     void init()
     {
         bench = std::make_unique<AgentTestBench>();
@@ -335,6 +349,42 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(calls().size(), 2, 10000);
         QCOMPARE(calls().last(), speakCall(QStringLiteral("Outlook wurde geöffnet.")));
         QVERIFY(p.errorLabel()->isHidden());
+    }
+
+    // An IMAP account set up on the page, against a Dovecot on loopback: a
+    // refused password shows in red, in German; put right and saved, the
+    // page connects at once, and appended mail runs the macro.
+    void imapAccountSetUpOnThePage()
+    {
+        DovecotServer server;
+        QVERIFY2(server.start(), qPrintable(server.lastError()));
+        chooseSpeaking(QStringLiteral("NewMailMacro"), QStringLiteral("Post: <SUBJECT>"));
+        Main &p = openPage();
+        outlook::MailSourceFields &source = *p.sourceFields();
+        source.sourceBox()->setCurrentIndex(1);
+        source.hostField()->setText(QStringLiteral("127.0.0.1"));
+        source.securityBox()->setCurrentIndex(2);
+        source.portField()->setValue(server.port());
+        source.userField()->setText(server.user());
+        source.passwordField()->setText(QStringLiteral("falsch"));
+        source.passwordField()->setModified(true);
+        QVERIFY(p.PageChanged());
+        QVERIFY(p.savePage());
+        QTRY_VERIFY_WITH_TIMEOUT(!p.errorLabel()->isHidden(), 15000);
+        QVERIFY2(p.errorLabel()->text().contains(QStringLiteral("Anmeldung")) && p.errorLabel()->text().contains(QStringLiteral("abgelehnt")),
+                 qPrintable(p.errorLabel()->text()));
+        QVERIFY(p.activeBox()->isEnabled() && p.saveButton()->isEnabled());
+        QCOMPARE(source.passwordNote()->text(), CredentialStore::describe(CredentialLocation::SecretService));
+
+        source.passwordField()->setText(server.password());
+        source.passwordField()->setModified(true);
+        QVERIFY(p.savePage());
+        QTRY_VERIFY_WITH_TIMEOUT(p.errorLabel()->isHidden(), 15000);
+        QTRY_VERIFY2_WITH_TIMEOUT(application() && application()->unreadCount().ok(),
+                                  qPrintable(application() ? application()->unreadCount().error.description : QString()),
+                                  15000);
+        QVERIFY(server.append(QStringLiteral("INBOX"), mailText("a@example.org", "=?UTF-8?Q?Gr=C3=BC=C3=9Fe?=")));
+        QTRY_COMPARE_WITH_TIMEOUT(calls(), (QStringList{kStopAll, speakCall(QStringLiteral("Post: Grüße"))}), 15000);
     }
 
     void withoutCharacterTheFailureIsReported()

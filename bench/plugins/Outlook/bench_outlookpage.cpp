@@ -38,6 +38,43 @@ void writeFile(const QString &path, const QByteArray &content)
         file.write(content);
 }
 
+// The macro for one new mail: the character speaks the sender and subject.
+void chooseNewMailMacro()
+{
+    StoreMacro(0, QStringLiteral("Post"),
+               composeScriptText({speakStatement(QStringLiteral("Post von <SENDER>: <SUBJECT>")).scriptLine}));
+    SaveSetting(settingsApplication(), QStringLiteral("Outlook2000"), QStringLiteral("NewMailMacro"),
+                QStringLiteral("Post"));
+}
+
+// Waits for that macro to be spoken, or for the time limit.
+class MacroWait {
+public:
+    explicit MacroWait(Agent &agent)
+    {
+        QObject::connect(&agent, &Agent::EvSpeak, &m_loop, [this](QString &text) {
+            if (text.startsWith(QStringLiteral("Post von")))
+                m_loop.quit();
+        });
+        m_guard.setSingleShot(true);
+        QObject::connect(&m_guard, &QTimer::timeout, &m_loop, &QEventLoop::quit);
+    }
+    // Starts the time limit; wait() ends within it.
+    void arm(int ms) { m_guard.start(ms); }
+    // True when the macro ran in time.
+    bool wait()
+    {
+        m_loop.exec();
+        const bool inTime = m_guard.isActive();
+        m_guard.stop();
+        return inTime;
+    }
+
+private:
+    QEventLoop m_loop;
+    QTimer m_guard;
+};
+
 void BM_NewMailToMacro(benchmark::State &state)
 {
     test::AgentTestBench bench;
@@ -46,10 +83,7 @@ void BM_NewMailToMacro(benchmark::State &state)
     const QString maildir = QDir::homePath() + QStringLiteral("/Maildir");
     for (const char *sub : {"cur", "new", "tmp"})
         QDir().mkpath(maildir + QLatin1Char('/') + QLatin1String(sub));
-    StoreMacro(0, QStringLiteral("Post"),
-               composeScriptText({speakStatement(QStringLiteral("Post von <SENDER>: <SUBJECT>")).scriptLine}));
-    SaveSetting(settingsApplication(), QStringLiteral("Outlook2000"), QStringLiteral("NewMailMacro"),
-                QStringLiteral("Post"));
+    chooseNewMailMacro();
 
     auto agent = bench.agentWithCharacter();
     auto page = std::make_unique<outlook::Main>();
@@ -59,14 +93,7 @@ void BM_NewMailToMacro(benchmark::State &state)
         return;
     }
 
-    QEventLoop loop;
-    QObject::connect(agent.get(), &Agent::EvSpeak, &loop, [&loop](QString &text) {
-        if (text.startsWith(QStringLiteral("Post von")))
-            loop.quit();
-    });
-    QTimer guard;
-    guard.setSingleShot(true);
-    QObject::connect(&guard, &QTimer::timeout, &loop, &QEventLoop::quit);
+    MacroWait macro(*agent);
     QCoreApplication::processEvents(); // the start-up greeting
 
     int n = 0;
@@ -76,13 +103,12 @@ void BM_NewMailToMacro(benchmark::State &state)
         writeFile(maildir + QStringLiteral("/tmp/") + name, kMessage);
         QElapsedTimer timer;
         timer.start();
-        guard.start(2000);
+        macro.arm(2000);
         QFile::rename(maildir + QStringLiteral("/tmp/") + name, maildir + QStringLiteral("/new/") + name);
-        loop.exec();
+        const bool inTime = macro.wait();
         state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
-        if (!guard.isActive())
+        if (!inTime)
             state.SkipWithError("macro not run within 2 s");
-        guard.stop();
         // Read, so the next message is again the only unread one.
         QFile::rename(maildir + QStringLiteral("/new/") + name, maildir + QStringLiteral("/cur/") + name
                                                                     + QStringLiteral(":2,S"));
@@ -145,10 +171,7 @@ void BM_ImapAppendToMacro(benchmark::State &state)
     mailSetting("ImapSecurity", QStringLiteral("none"));
     mailSetting("ImapUser", server.user());
     mailSetting("ImapPassword", server.password());
-    StoreMacro(0, QStringLiteral("Post"),
-               composeScriptText({speakStatement(QStringLiteral("Post von <SENDER>: <SUBJECT>")).scriptLine}));
-    SaveSetting(settingsApplication(), QStringLiteral("Outlook2000"), QStringLiteral("NewMailMacro"),
-                QStringLiteral("Post"));
+    chooseNewMailMacro();
 
     auto agent = bench.agentWithCharacter();
     auto page = std::make_unique<outlook::Main>();
@@ -163,14 +186,7 @@ void BM_ImapAppendToMacro(benchmark::State &state)
         return;
     }
 
-    QEventLoop loop;
-    QObject::connect(agent.get(), &Agent::EvSpeak, &loop, [&loop](QString &text) {
-        if (text.startsWith(QStringLiteral("Post von")))
-            loop.quit();
-    });
-    QTimer guard;
-    guard.setSingleShot(true);
-    QObject::connect(&guard, &QTimer::timeout, &loop, &QEventLoop::quit);
+    MacroWait macro(*agent);
     IdleObserver observer;
     if (!observer.start(server.port(), server.user(), server.password())) {
         state.SkipWithError("no second IDLE client");
@@ -182,17 +198,16 @@ void BM_ImapAppendToMacro(benchmark::State &state)
         observer.reset();
         QElapsedTimer timer;
         timer.start();
-        guard.start(5000);
+        macro.arm(5000);
         server.append(QStringLiteral("INBOX"), kMessage);
-        loop.exec();
+        const bool inTime = macro.wait();
         state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
         // Both clients are told at the same moment; the observer may only
         // hear of it once the loop turns again.
         QCoreApplication::processEvents();
         ours.push_back(observer.sinceTold());
-        if (!guard.isActive())
+        if (!inTime)
             state.SkipWithError("macro not run within 5 s");
-        guard.stop();
         // Read, so the next message is again the only unread one.
         server.setSeen(QStringLiteral("INBOX"), "1:*");
         application->startSendAndReceive();

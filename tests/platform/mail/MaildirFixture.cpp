@@ -1,5 +1,9 @@
 #include "MaildirFixture.h"
 
+#include "platform/mail/MailApplication.h"
+
+#include <QSignalSpy>
+
 #include <QDir>
 #include <QCoreApplication>
 #include <QFile>
@@ -11,6 +15,17 @@
 #include <unistd.h>
 
 namespace tilvano::test {
+
+ErrorInfo finishSendAndReceive(mail::MailApplication &app, int timeoutMs)
+{
+    QSignalSpy finished(&app, &mail::MailApplication::sendAndReceiveFinished);
+    const mail::MailResult<bool> started = app.startSendAndReceive();
+    if (!started.ok())
+        return started.error;
+    if (!finished.wait(timeoutMs))
+        return {1, QStringLiteral("test"), QStringLiteral("send-and-receive did not end"), 0};
+    return finished.at(0).at(0).value<ErrorInfo>();
+}
 
 FifoTrap::FifoTrap(const QString &fifoPath, int releaseAfterMs)
     : m_path(fifoPath)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/ErrorInfo.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
@@ -7,7 +9,15 @@
 #include <atomic>
 #include <thread>
 
+namespace tilvano::mail {
+class MailApplication;
+}
+
 namespace tilvano::test {
+
+// Starts send-and-receive and waits for its end: the error of the start or
+// of the end (none when all went well).
+ErrorInfo finishSendAndReceive(mail::MailApplication &app, int timeoutMs = 60000);
 
 // A FIFO (and a link to it) where a file is expected. Something that opens
 // it without care waits for a writer forever; so that such a test fails

@@ -40,17 +40,6 @@ QByteArray message(const QByteArray &subject, const QByteArray &body = "Hallo")
     return MaildirFixture::message("Bea <bea@example.org>", "Anna <anna@example.org>", subject, body);
 }
 
-// Starts send-and-receive and waits for its end.
-ErrorInfo sendAndReceive(MailApplication &app)
-{
-    QSignalSpy finished(&app, &MailApplication::sendAndReceiveFinished);
-    const MailResult<bool> started = app.startSendAndReceive();
-    if (!started.ok())
-        return started.error;
-    if (!finished.wait(60000))
-        return {1, QStringLiteral("test"), QStringLiteral("kein Ende"), 0};
-    return finished.at(0).at(0).value<ErrorInfo>();
-}
 
 } // namespace
 
@@ -133,7 +122,7 @@ private slots:
 
         // Read elsewhere: fewer unread, nothing announced.
         QVERIFY(m_server.setSeen(QStringLiteral("INBOX"), "1"));
-        QVERIFY(!sendAndReceive(*app).isError());
+        QVERIFY(!test::finishSendAndReceive(*app).isError());
         QCOMPARE(app->unreadCount().value, 1);
         QCOMPARE(newMail.count(), 1);
     }
@@ -198,12 +187,12 @@ private slots:
         MailApplication &app = *created.value;
         QStringList sent;
         connect(&app, &MailApplication::itemSend, this, [&](const MailItem &item, bool &) { sent << item.subject; });
-        const ErrorInfo first = sendAndReceive(app);
+        const ErrorInfo first = test::finishSendAndReceive(app);
         QVERIFY2(!first.isError(), qPrintable(first.description));
         QVERIFY(!app.problem().isError());
 
         QVERIFY(m_server.append(QStringLiteral("Sent"), message("Gesendet per mbsync")));
-        QVERIFY(!sendAndReceive(app).isError());
+        QVERIFY(!test::finishSendAndReceive(app).isError());
         QTRY_COMPARE_WITH_TIMEOUT(sent, QStringList{QStringLiteral("Gesendet per mbsync")}, kTimeout);
         const QStringList files = QDir(maildir + QStringLiteral("/.Sent/cur")).entryList(QDir::Files)
             + QDir(maildir + QStringLiteral("/.Sent/new")).entryList(QDir::Files);
@@ -213,13 +202,13 @@ private slots:
 
         // Read on the server: mbsync renames the local file for the flag.
         QVERIFY(m_server.setSeen(QStringLiteral("Sent"), "1:*"));
-        QVERIFY(!sendAndReceive(app).isError());
+        QVERIFY(!test::finishSendAndReceive(app).isError());
         const QStringList renamed = QDir(maildir + QStringLiteral("/.Sent/cur")).entryList(QDir::Files);
         QVERIFY2(renamed.size() == 2 && renamed.filter(QRegularExpression(QStringLiteral(":2,[A-Z]*S$"))).size() == 2,
                  qPrintable(renamed.join(' ')));
         // A mail sent afterwards shows that the rename was looked at by then.
         QVERIFY(m_server.append(QStringLiteral("Sent"), message("Zweite")));
-        QVERIFY(!sendAndReceive(app).isError());
+        QVERIFY(!test::finishSendAndReceive(app).isError());
         QTRY_COMPARE_WITH_TIMEOUT(sent.size(), 2, kTimeout);
         QCOMPARE(sent, (QStringList{QStringLiteral("Gesendet per mbsync"), QStringLiteral("Zweite")}));
     }

@@ -30,18 +30,6 @@ void setMailSetting(const QString &key, const QString &value)
     SaveSetting(settingsApplication(), QStringLiteral("Mail"), key, value);
 }
 
-// Starts send-and-receive and waits for its end; the error of the start or
-// of the end.
-ErrorInfo sendAndReceive(MailApplication &app)
-{
-    QSignalSpy finished(&app, &MailApplication::sendAndReceiveFinished);
-    const MailResult<bool> started = app.startSendAndReceive();
-    if (!started.ok())
-        return started.error;
-    if (!finished.wait(30000))
-        return {1, QStringLiteral("test"), QStringLiteral("no end"), 0};
-    return finished.at(0).at(0).value<ErrorInfo>();
-}
 
 } // namespace
 
@@ -364,7 +352,7 @@ private slots:
         // No command: only re-reads.
         auto app = openApplication();
         QVERIFY(app);
-        QVERIFY(!sendAndReceive(*app).isError());
+        QVERIFY(!test::finishSendAndReceive(*app).isError());
 
         // The command's words reach the program as they are: ';' and '$' are
         // no shell syntax here, quotes group.
@@ -374,7 +362,7 @@ private slots:
         app.reset();
         app = openApplication();
         QSignalSpy newMail(app.get(), &MailApplication::newMail);
-        const ErrorInfo fetched = sendAndReceive(*app);
+        const ErrorInfo fetched = test::finishSendAndReceive(*app);
         QVERIFY2(!fetched.isError(), qPrintable(fetched.description));
         QVERIFY(QFile::exists(target));
         QCOMPARE(app->unreadCount().value, 1);
@@ -403,7 +391,7 @@ private slots:
         setMailSetting(QStringLiteral("SyncCommand"), command);
         auto app = openApplication();
         QVERIFY(app);
-        const ErrorInfo result = sendAndReceive(*app);
+        const ErrorInfo result = test::finishSendAndReceive(*app);
         QCOMPARE(result.number, 440);
         QVERIFY2(result.description.contains(mentions), qPrintable(result.description));
     }
@@ -414,7 +402,7 @@ private slots:
         setMailSetting(QStringLiteral("SyncCommand"), QStringLiteral("sleep 30"));
         auto opened = MaildirMailApplication::open(MailSettings::load(), systemClock());
         opened->setSyncTimeout(200);
-        const ErrorInfo result = sendAndReceive(*opened);
+        const ErrorInfo result = test::finishSendAndReceive(*opened);
         QCOMPARE(result.number, 440);
         QVERIFY(result.description.contains(QStringLiteral("abgebrochen")));
     }

@@ -21,7 +21,9 @@ constexpr int rowPitch = 330;
 constexpr int rowHeight = 300;
 constexpr int leftLabel = 105;
 constexpr int leftField = 1005;
-constexpr int rightLabel = 3495;
+constexpr int rightLabel = 3390;
+// Wide enough for "Gesendet:" in the usual fonts.
+constexpr int labelWidth = 960;
 constexpr int rightField = 4395;
 constexpr int fieldWidth = 2400;
 
@@ -29,7 +31,7 @@ constexpr int fieldWidth = 2400;
 QLabel *addLabel(QWidget *parent, const QString &text, int left, int top, QWidget *buddy)
 {
     auto *label = new QLabel(text, parent);
-    label->setGeometry(twipsRect(left, top + 30, leftField - leftLabel - 45, 240));
+    label->setGeometry(twipsRect(left, top + 30, labelWidth, 240));
     label->setBuddy(buddy);
     return label;
 }

@@ -69,6 +69,17 @@ bool DovecotServer::start(int timeoutMs)
         return false;
     }
     m_port = freeLoopbackPort();
+    m_tlsPort = freeLoopbackPort();
+    QProcess openssl;
+    openssl.start(QStringLiteral("openssl"),
+                  {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
+                   QStringLiteral("-nodes"), QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"),
+                   QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-keyout"), path(QStringLiteral("key.pem")),
+                   QStringLiteral("-out"), path(QStringLiteral("cert.pem"))});
+    if (!openssl.waitForFinished(30000) || openssl.exitCode() != 0) {
+        m_error = QStringLiteral("openssl could not make a certificate: ") + QString::fromUtf8(openssl.readAllStandardError());
+        return false;
+    }
     QDir().mkpath(path(QStringLiteral("run")));
     QDir().mkpath(path(QStringLiteral("home")));
     // Dovecot refuses mail access as root; running as root, the mail belongs
@@ -89,7 +100,9 @@ bool DovecotServer::start(int timeoutMs)
         "log_path = " + path(QStringLiteral("dovecot.log")).toUtf8() + "\n"
         "protocols = imap\n"
         "listen = 127.0.0.1\n"
-        "ssl = no\n"
+        "ssl = yes\n"
+        "ssl_cert = <" + path(QStringLiteral("cert.pem")).toUtf8() + "\n"
+        "ssl_key = <" + path(QStringLiteral("key.pem")).toUtf8() + "\n"
         "disable_plaintext_auth = no\n"
         "auth_mechanisms = plain login\n"
         "first_valid_uid = 0\n"
@@ -100,7 +113,7 @@ bool DovecotServer::start(int timeoutMs)
         "userdb {\n  driver = static\n  args = uid=" + uid + " gid=" + gid + " home=" + path(QStringLiteral("home")).toUtf8() + "/%u\n}\n"
         "namespace inbox {\n  inbox = yes\n  separator = /\n  mailbox Sent {\n    auto = subscribe\n    special_use = \\Sent\n  }\n}\n"
         "service imap-login {\n  inet_listener imap {\n    address = 127.0.0.1\n    port = " + QByteArray::number(m_port) + "\n  }\n"
-        "  inet_listener imaps {\n    port = 0\n  }\n}\n"
+        "  inet_listener imaps {\n    address = 127.0.0.1\n    port = " + QByteArray::number(m_tlsPort) + "\n  }\n}\n"
         "service pop3-login {\n  inet_listener pop3 {\n    port = 0\n  }\n}\n"
         "service doveadm {\n  unix_listener doveadm-server {\n    mode = 0600\n  }\n}\n";
     if (!writeText(path(QStringLiteral("dovecot.conf")), config))

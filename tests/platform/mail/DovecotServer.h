@@ -12,7 +12,9 @@ namespace tilvano::test {
 // A Dovecot IMAP server of its own on loopback for one test program: config,
 // mail, state and log in a temporary folder, a free port, one throw-away
 // user with a password from a file, plain log-in allowed (loopback only),
-// an INBOX and a "Sent" folder. Stopped when the object goes, and by the
+// an INBOX and a "Sent" folder. A second port speaks TLS, and the first
+// offers STARTTLS, both with a self-signed certificate that no client
+// should trust. Stopped when the object goes, and by the
 // kernel should the test program die first.
 //
 // It also speaks IMAP itself, as "the user's other client": appending
@@ -33,6 +35,7 @@ public:
     bool kickUser();
 
     quint16 port() const { return m_port; }
+    quint16 tlsPort() const { return m_tlsPort; }
     QString user() const { return QStringLiteral("anna"); }
     QString password() const { return QStringLiteral("geheim-42"); }
     QString lastError() const { return m_error; }
@@ -52,6 +55,7 @@ private:
 
     QTemporaryDir m_dir;
     quint16 m_port = 0;
+    quint16 m_tlsPort = 0;
     std::unique_ptr<QProcess> m_process;
     QString m_error;
 };

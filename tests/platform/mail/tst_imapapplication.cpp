@@ -161,6 +161,31 @@ private slots:
         QVERIFY(!created.value->startSendAndReceive().ok());
     }
 
+    // A server whose certificate nobody vouches for gets no password,
+    // whether it speaks TLS from the start or after STARTTLS.
+    void untrustedCertificateIsRefused_data()
+    {
+        QTest::addColumn<QString>("security");
+        QTest::addColumn<bool>("tlsPort");
+        QTest::newRow("tls") << QStringLiteral("tls") << true;
+        QTest::newRow("starttls") << QStringLiteral("starttls") << false;
+    }
+    void untrustedCertificateIsRefused()
+    {
+        QFETCH(QString, security);
+        QFETCH(bool, tlsPort);
+        useAccount(m_server.password());
+        setMailSetting(QStringLiteral("ImapSecurity"), security);
+        setMailSetting(QStringLiteral("ImapPort"), QString::number(tlsPort ? m_server.tlsPort() : m_server.port()));
+        auto created = m_service.createApplication();
+        QVERIFY(created.ok());
+        QTRY_VERIFY_WITH_TIMEOUT(created.value->problem().isError(), kTimeout);
+        const QString problem = created.value->problem().description;
+        QVERIFY2(problem.contains(QStringLiteral("Zertifikat")) && problem.contains(QStringLiteral("nicht zu trauen")),
+                 qPrintable(problem));
+        QVERIFY(!created.value->unreadCount().ok());
+    }
+
     // mbsync fills a Maildir from the same server. A mail put into the
     // server's sent folder is announced once as sent, also when a later
     // sync renames the file for a changed flag.

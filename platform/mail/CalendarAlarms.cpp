@@ -1,5 +1,7 @@
 #include "platform/mail/CalendarAlarms.h"
 
+#include <QElapsedTimer>
+
 #include "platform/mail/CalendarTime.h"
 #include "platform/mail/SubDailyRecurrence.h"
 
@@ -258,10 +260,18 @@ AlarmSearch CalendarAlarms::search(const QDateTime &after, const QDateTime &unti
         const int number = ordinal++;
         if (m_givenUp.contains(number) || result.outOfBudget)
             return;
+        QElapsedTimer own;
+        own.start();
         if (visitAlarms(event, m_filePath, after, until, budget, collect) == Expansion::OutOfBudget) {
-            m_givenUp.insert(number);
-            result.givenUp << eventName(event);
             result.outOfBudget = true;
+            // Out of time, the event at hand is to blame only when it took a
+            // good part of that time itself; otherwise the search is merely
+            // cut short and the next one, given more time, goes on.
+            const bool ownFault = std::chrono::milliseconds(own.elapsed()) * 4 > budget.time();
+            if (budget.ranOutOfSteps() || budget.lastChance() || ownFault) {
+                m_givenUp.insert(number);
+                result.givenUp << eventName(event);
+            }
         }
     };
     if (icalcomponent_isa(root) == ICAL_VEVENT_COMPONENT) {
@@ -282,9 +292,9 @@ QList<ReminderItem> CalendarAlarms::dueBetween(const QDateTime &after, const QDa
     return search(after, until, budget).due;
 }
 
-RecurrenceBudget CalendarAlarms::defaultBudget()
+RecurrenceBudget CalendarAlarms::defaultBudget(std::chrono::milliseconds time)
 {
-    return RecurrenceBudget(kBudgetSteps, std::chrono::milliseconds(kBudgetMilliseconds));
+    return RecurrenceBudget(kBudgetSteps, time, time >= kLongestBudgetTime);
 }
 
 } // namespace tilvano::mail

@@ -19,7 +19,7 @@ namespace tilvano::mail {
 struct AlarmSearch {
     QList<ReminderItem> due;  // earliest first
     QStringList givenUp;      // events whose recurrence ran the budget out: summary, else UID
-    bool outOfBudget = false; // events after the one given up were not looked at
+    bool outOfBudget = false; // the search was cut short: later events were not looked at
 };
 
 // The events of one iCalendar file and when their alarms fall due. Triggers
@@ -28,8 +28,9 @@ struct AlarmSearch {
 // recurring events (RRULE, EXDATE) give one alarm per occurrence.
 //
 // Recurrences are expanded only across the window asked about, never from
-// the event's start, and within a budget: an event whose rule runs it out is
-// given up, now and in every later search of this object.
+// the event's start, and within a budget: an event whose rule runs out its
+// steps, or takes much of its time alone, is given up, now and in every later
+// search of this object.
 class CalendarAlarms {
 public:
     CalendarAlarms() = default;
@@ -43,8 +44,11 @@ public:
 
     // What one computation over a whole calendar folder may spend.
     static constexpr qint64 kBudgetSteps = 500000;
-    static constexpr int kBudgetMilliseconds = 2000;
-    static RecurrenceBudget defaultBudget();
+    static constexpr std::chrono::milliseconds kBudgetTime{2000};
+    // A computation cut short for time alone is tried again with twice the
+    // time, up to this much.
+    static constexpr std::chrono::milliseconds kLongestBudgetTime{16000};
+    static RecurrenceBudget defaultBudget(std::chrono::milliseconds time = kBudgetTime);
 
     bool isEmpty() const { return !m_root; }
 

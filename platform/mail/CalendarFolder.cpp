@@ -59,14 +59,15 @@ void CalendarFolder::readFiles()
     m_files = std::move(fresh);
 }
 
-AlarmComputation CalendarFolder::compute(const QDateTime &after, const QDateTime &until)
+AlarmComputation CalendarFolder::compute(const QDateTime &after, const QDateTime &until,
+                                         std::chrono::milliseconds time)
 {
     AlarmComputation result;
     result.after = after;
     result.until = until;
     readFiles();
     // The budget starts once the files are read: it is for the rules.
-    RecurrenceBudget budget = CalendarAlarms::defaultBudget();
+    RecurrenceBudget budget = CalendarAlarms::defaultBudget(time);
     QStringList paths = m_files.keys();
     std::sort(paths.begin(), paths.end());
     for (const QString &path : std::as_const(paths)) {

@@ -30,7 +30,8 @@ public:
     static QStringList folders(const QString &dir);
 
     // Alarms due in (after, until], within one recurrence budget for all files.
-    AlarmComputation compute(const QDateTime &after, const QDateTime &until);
+    AlarmComputation compute(const QDateTime &after, const QDateTime &until,
+                             std::chrono::milliseconds time = CalendarAlarms::kBudgetTime);
 
     static constexpr qint64 maxFileBytes = 4 * 1024 * 1024;
 

@@ -106,7 +106,7 @@ void ReminderScheduler::requestComputation()
     m_computing = true;
     const QDateTime after = m_settledUpTo;
     const QDateTime until = std::max(m_clock.now(), m_raisedUpTo).addSecs(kHorizonSeconds);
-    m_worker.post([folder = m_folder, after, until] { return folder->compute(after, until); },
+    m_worker.post([folder = m_folder, after, until, time = m_computeTime] { return folder->compute(after, until, time); },
                   [this](AlarmComputation result) { computed(std::move(result)); });
 }
 
@@ -133,6 +133,10 @@ void ReminderScheduler::computed(AlarmComputation result)
     }
     m_computedUntil = result.until;
     m_listComplete = !result.outOfBudget;
+    if (!result.outOfBudget)
+        m_computeTime = CalendarAlarms::kBudgetTime;
+    else if (result.givenUp.isEmpty())
+        m_computeTime = std::min(m_computeTime * 2, CalendarAlarms::kLongestBudgetTime);
     // A computation cut short has given up the event that ran the budget
     // out; the next one goes on past it.
     if (m_computeAgain || result.outOfBudget) {

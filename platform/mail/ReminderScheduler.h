@@ -70,6 +70,9 @@ private:
     bool m_started = false;
     bool m_computing = false;
     bool m_computeAgain = false;
+    // Grows while computations are cut short for time alone (a slow or busy
+    // machine) so that one of them finishes; back to the default once one has.
+    std::chrono::milliseconds m_computeTime = CalendarAlarms::kBudgetTime;
 };
 
 } // namespace tilvano::mail

@@ -291,8 +291,19 @@ private slots:
         QVERIFY(!second.outOfBudget && second.givenUp.isEmpty());
         QCOMPARE(second.due.size(), 1);
         QCOMPARE(second.due[0].subject, QStringLiteral("Danach"));
+        // Time that ran out before an event began is no fault of that event:
+        // the search is cut short and nothing is given up, except where no
+        // later search will get more time.
+        CalendarAlarms cheap = CalendarAlarms::parse(everyMinuteSince1970(3));
+        RecurrenceBudget noTime(CalendarAlarms::kBudgetSteps, std::chrono::milliseconds(0));
+        QTest::qWait(1);
+        const AlarmSearch cut = cheap.search(utc("2026-12-07T00:00:00Z"), utc("2026-12-08T00:00:00Z"), noTime);
+        QVERIFY(cut.outOfBudget);
+        QVERIFY(cut.givenUp.isEmpty());
+        RecurrenceBudget lastChance(CalendarAlarms::kBudgetSteps, std::chrono::milliseconds(0), true);
+        QCOMPARE(cheap.search(utc("2026-12-07T00:00:00Z"), utc("2026-12-08T00:00:00Z"), lastChance).givenUp.size(), 1);
         // Two budgets and some change, on the slowest build.
-        QVERIFY2(timer.elapsed() < 3 * CalendarAlarms::kBudgetMilliseconds, qPrintable(QString::number(timer.elapsed())));
+        QVERIFY2(timer.elapsed() < 3 * CalendarAlarms::kBudgetTime.count(), qPrintable(QString::number(timer.elapsed())));
     }
 
     void schedulerRaisesWhatFallsDue()
@@ -396,7 +407,9 @@ private slots:
         QStringList subjects;
         connect(created.value.get(), &MailApplication::reminder, this,
                 [&](const ReminderItem &item) { subjects << item.subject; });
-        QTRY_VERIFY_WITH_TIMEOUT(subjects.size() >= 101, 15000);
+        // A loaded machine cuts computations short for time; they are then
+        // tried again with more time, never at the cost of these alarms.
+        QTRY_VERIFY_WITH_TIMEOUT(subjects.size() >= 101, 60000);
         QVERIFY(subjects.contains(QStringLiteral("Zahnarzt")));
         QVERIFY(!subjects.contains(QStringLiteral("Nie")));
         QVERIFY2(longestGap < 1000, qPrintable(QString::number(longestGap)));

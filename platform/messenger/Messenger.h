@@ -41,6 +41,10 @@ public:
 
     // 2 while logged on, 1 otherwise.
     virtual int localState() const = 0;
+    // Why the messenger is not logged on, in German words for the user:
+    // refused credentials, no encryption, a server out of reach, a lost
+    // connection and when it is tried again. Empty while logged on.
+    virtual QString connectionProblem() const { return {}; }
 
 signals:
     void OnTextReceived(const tilvano::messenger::MessengerUser &sourceUser, const QString &messageHeader,
@@ -54,6 +58,12 @@ signals:
                              const QString &appName, const QString &appUrl, qint32 inviteType, bool &enableDefault);
     void OnNewerClientAvailable(const QString &downloadUrl, const QString &fallbackUrl, qint32 updateFlags);
     void OnNotificationReceived(const QString &notification);
+
+    // connectionProblem() changed (to empty once logged on again).
+    void connectionProblemChanged(const QString &problem);
+    // A connection that was logged on broke off. Raised once per loss, not
+    // at every attempt to get it back.
+    void connectionLost();
 };
 
 } // namespace tilvano::messenger

@@ -31,7 +31,42 @@ bool isUsableJid(const QString &bare)
         && !bare.contains(QLatin1Char(' '));
 }
 
+std::optional<quint16> portFrom(const QString &text)
+{
+    bool ok = false;
+    const uint port = text.trimmed().toUInt(&ok);
+    if (!ok || port < 1 || port > 65535)
+        return std::nullopt;
+    return quint16(port);
+}
+
 } // namespace
+
+std::optional<ServerAddress> parseServerAddress(const QString &text, quint16 defaultPort)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return std::nullopt;
+    if (trimmed.startsWith(QLatin1Char('['))) {
+        const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
+        if (close < 0)
+            return std::nullopt;
+        const QString rest = trimmed.mid(close + 1);
+        std::optional<quint16> port = defaultPort;
+        if (!rest.isEmpty())
+            port = rest.startsWith(QLatin1Char(':')) ? portFrom(rest.mid(1)) : std::nullopt;
+        if (!port)
+            return std::nullopt;
+        return ServerAddress{trimmed.mid(1, close - 1), *port};
+    }
+    // More than one colon: a v6 address without a port.
+    if (trimmed.count(QLatin1Char(':')) != 1)
+        return ServerAddress{trimmed, defaultPort};
+    const std::optional<quint16> port = portFrom(trimmed.section(QLatin1Char(':'), 1));
+    if (!port)
+        return std::nullopt;
+    return ServerAddress{trimmed.section(QLatin1Char(':'), 0, 0), *port};
+}
 
 QString MessengerAccount::bareJid() const
 {
@@ -43,15 +78,27 @@ QString MessengerAccount::domain() const
     return bareJid().section(QLatin1Char('@'), 1);
 }
 
+std::optional<ServerAddress> MessengerAccount::serverOverride() const
+{
+    return parseServerAddress(server, port);
+}
+
+CredentialKey MessengerAccount::credentialKey() const
+{
+    return CredentialKey{QStringLiteral("xmpp"), bareJid().toLower(),
+                         QStringLiteral("HKEY_CURRENT_USER\\Software\\") + settingsApplication() + QLatin1Char('\\')
+                             + AccountSetting::section(),
+                         AccountSetting::passwordKey()};
+}
+
 std::optional<MessengerAccount> MessengerAccount::load(ErrorInfo &error)
 {
     MessengerAccount account;
     account.jid = stored(AccountSetting::jidKey()).trimmed();
-    account.password = stored(AccountSetting::passwordKey());
     account.server = stored(AccountSetting::serverKey()).trimmed();
 
-    if (account.jid.isEmpty() || account.password.isEmpty()) {
-        fail(error, QStringLiteral("Es ist kein Messenger-Konto eingerichtet (Jabber-ID und Passwort fehlen)."));
+    if (account.jid.isEmpty()) {
+        fail(error, QStringLiteral("Es ist kein Messenger-Konto eingerichtet (die Jabber-ID fehlt)."));
         return std::nullopt;
     }
     if (!isUsableJid(account.bareJid())) {
@@ -59,12 +106,17 @@ std::optional<MessengerAccount> MessengerAccount::load(ErrorInfo &error)
         return std::nullopt;
     }
     const QString portText = stored(AccountSetting::portKey(), QStringLiteral("5222"));
-    const std::optional<qint32> port = settingToInt32(portText);
-    if (!port || *port < 1 || *port > 65535) {
+    const std::optional<quint16> port = portFrom(portText);
+    if (!port) {
         fail(error, QStringLiteral("Der Port \"%1\" des Messenger-Servers ist ungültig.").arg(portText));
         return std::nullopt;
     }
-    account.port = quint16(*port);
+    account.port = *port;
+    if (!account.server.isEmpty() && !account.serverOverride()) {
+        fail(error, QStringLiteral("Der Server \"%1\" ist ungültig; erwartet wird name oder name:port.")
+                        .arg(account.server));
+        return std::nullopt;
+    }
     // An unreadable value must not weaken the connection: it counts as "True".
     account.requireTls = settingToBool(stored(AccountSetting::requireTlsKey(), QStringLiteral("True"))).value_or(true);
     return account;
@@ -73,7 +125,6 @@ std::optional<MessengerAccount> MessengerAccount::load(ErrorInfo &error)
 void MessengerAccount::save() const
 {
     SaveSetting(settingsApplication(), AccountSetting::section(), AccountSetting::jidKey(), jid);
-    SaveSetting(settingsApplication(), AccountSetting::section(), AccountSetting::passwordKey(), password);
     SaveSetting(settingsApplication(), AccountSetting::section(), AccountSetting::serverKey(), server);
     SaveSetting(settingsApplication(), AccountSetting::section(), AccountSetting::portKey(), intSetting(port));
     SaveSetting(settingsApplication(), AccountSetting::section(), AccountSetting::requireTlsKey(), boolSetting(requireTls));

@@ -20,21 +20,35 @@ const QString conferenceNs = QStringLiteral("jabber:x:conference");
 const QString mucUserNs = QStringLiteral("http://jabber.org/protocol/muc#user");
 const QString nickNs = QStringLiteral("http://jabber.org/protocol/nick");
 
-// Status texts by which people say they are back soon or on the phone; the
-// protocol itself has no such states.
-bool saysBeRightBack(const QString &status)
-{
-    static const QRegularExpression pattern(
-        QStringLiteral("\\bbrb\\b|be right back|back soon|gleich zur(ü|ue)ck|gleich wieder da|bin gleich da"),
-        QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
-    return pattern.match(status).hasMatch();
-}
+const QString carbonsNs = QStringLiteral("urn:xmpp:carbons:2");
+const QString forwardNs = QStringLiteral("urn:xmpp:forward:0");
+const QString delayNs = QStringLiteral("urn:xmpp:delay");
+const QString legacyDelayNs = QStringLiteral("jabber:x:delay");
 
-bool saysOnThePhone(const QString &status)
+// What people write in a status text to say they are back soon, on the
+// phone or at lunch; the protocol itself has no such states. Whole words
+// only, in German and English: an "iPhone" in a status is no telephone call.
+struct StatusWords {
+    int state;
+    QRegularExpression words;
+};
+
+const QList<StatusWords> &statusWords()
 {
-    static const QRegularExpression pattern(QStringLiteral("phone|telefon"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    return pattern.match(status).hasMatch();
+    static const QList<StatusWords> table = [] {
+        const auto words = [](const char *alternatives) {
+            return QRegularExpression(QStringLiteral("(?<!\\w)(%1)(?!\\w)").arg(QString::fromUtf8(alternatives)),
+                                      QRegularExpression::CaseInsensitiveOption
+                                          | QRegularExpression::UseUnicodePropertiesOption);
+        };
+        return QList<StatusWords>{
+            {UserState::BeRightBack, words("gleich zurück|gleich zurueck|gleich wieder da|bin gleich da|be right back"
+                                           "|brb|back soon")},
+            {UserState::OnThePhone, words("telefon|telefoniere|telefoniert|telefonat|phone|phoning")},
+            {UserState::OutToLunch, words("mittag|mittagessen|mittagspause|zu tisch|lunch")},
+        };
+    }();
+    return table;
 }
 
 qint64 sizeFrom(const QString &text)
@@ -81,17 +95,16 @@ int contactStateOf(const XmlNode &presence)
         return UserState::Unknown;
 
     const QString status = presence.childText(QStringLiteral("status"));
+    for (const StatusWords &rule : statusWords()) {
+        if (rule.words.match(status).hasMatch())
+            return rule.state;
+    }
+    // "Extended away" is away for a while longer; nothing in it says lunch.
     const QString show = presence.childText(QStringLiteral("show")).trimmed();
-    if (saysBeRightBack(status))
-        return UserState::BeRightBack;
-    if (saysOnThePhone(status))
-        return UserState::OnThePhone;
     if (show == QLatin1String("dnd"))
         return UserState::Busy;
-    if (show == QLatin1String("away"))
+    if (show == QLatin1String("away") || show == QLatin1String("xa"))
         return UserState::Away;
-    if (show == QLatin1String("xa"))
-        return UserState::OutToLunch;
     return UserState::Online;
 }
 
@@ -158,6 +171,31 @@ std::optional<RoomInvitation> roomInvitationIn(const XmlNode &message)
 QString nicknameIn(const XmlNode &stanza)
 {
     return stanza.childText(QStringLiteral("nick"), nickNs).trimmed();
+}
+
+CarbonCopy carbonCopyIn(const XmlNode &message)
+{
+    if (message.name != QLatin1String("message"))
+        return {};
+    for (const auto &[name, direction] : {std::pair{QStringLiteral("received"), CarbonCopy::Received},
+                                          std::pair{QStringLiteral("sent"), CarbonCopy::Sent}}) {
+        const XmlNode &wrapper = message.child(name, carbonsNs);
+        if (wrapper.isNull())
+            continue;
+        const XmlNode &forwarded = wrapper.child(QStringLiteral("forwarded"), forwardNs);
+        CarbonCopy copy{direction, forwarded.child(QStringLiteral("message"))};
+        // A stamp on the forwarding counts as one on the message.
+        if (!forwarded.child(QStringLiteral("delay"), delayNs).isNull())
+            copy.delayed = true;
+        return copy.message.isNull() ? CarbonCopy{} : copy;
+    }
+    return {};
+}
+
+bool isDelayed(const XmlNode &message)
+{
+    return !message.child(QStringLiteral("delay"), delayNs).isNull()
+        || !message.child(QStringLiteral("x"), legacyDelayNs).isNull();
 }
 
 } // namespace tilvano::messenger

@@ -26,9 +26,18 @@ bool traceWanted()
     return wanted;
 }
 
-// While connected, the library needs a turn now and then for its own timers
-// and for data that TLS has buffered without the socket becoming readable.
-constexpr int pollIntervalMs = 25;
+// Until the connection is online, and while it closes, the library keeps
+// timeouts of its own (connecting, waiting for the server's features, the
+// end of the stream) that it can only check during a turn. They are counted
+// in seconds, so a turn a second serves them; none of them runs while online.
+constexpr int libraryTimeoutCheckMs = 1000;
+
+// A turn first writes what is queued, then reads and answers; the answers
+// (the library's own, while logging in) leave only at the start of the next
+// turn. And a turn reads at most 4 KiB: what TLS decrypted beyond that (up to
+// one 16 KiB record) waits inside TLS, where the socket does not show it. So
+// a few more turns follow each one, to send the answers and empty TLS.
+constexpr int followingTurns = 4;
 
 } // namespace
 
@@ -70,8 +79,8 @@ StropheSession::StropheSession(QObject *parent)
     auto *log = new xmpp_log_t{&StropheCallbacks::log, this};
     m_log.reset(log);
     m_ctx = xmpp_ctx_new(nullptr, log);
-    m_pollTimer.setInterval(pollIntervalMs);
-    connect(&m_pollTimer, &QTimer::timeout, this, &StropheSession::poll);
+    m_libraryTimeouts.setInterval(libraryTimeoutCheckMs);
+    connect(&m_libraryTimeouts, &QTimer::timeout, this, &StropheSession::turn);
 }
 
 StropheSession::~StropheSession()
@@ -97,9 +106,11 @@ void StropheSession::open(const Target &target)
     releaseConnection();
     m_online = false;
     m_closing = false;
+    m_dropping = false;
     m_ended = false;
     m_authenticationRefused = false;
     m_encryptionMissing = false;
+    m_encryptionFailed = false;
 
     m_conn = xmpp_conn_new(m_ctx);
     sessionsByConnection().insert(m_conn, this);
@@ -123,23 +134,35 @@ void StropheSession::open(const Target &target)
         QTimer::singleShot(0, this, &StropheSession::deliverPending);
         return;
     }
-    m_pollTimer.start();
-    QTimer::singleShot(0, this, &StropheSession::poll);
+    m_libraryTimeouts.start();
+    scheduleTurn();
 }
 
 void StropheSession::close()
 {
-    if (!m_conn || m_closing)
+    endStream(false);
+}
+
+void StropheSession::drop()
+{
+    endStream(true);
+}
+
+void StropheSession::endStream(bool asLost)
+{
+    if (!m_conn || m_closing || m_dropping)
         return;
-    m_closing = true;
+    (asLost ? m_dropping : m_closing) = true;
     if (xmpp_conn_is_disconnected(m_conn)) {
-        finish(EndReason::Closed);
+        finish(asLost ? EndReason::Lost : EndReason::Closed);
         return;
     }
     m_inLibrary = true;
     xmpp_disconnect(m_conn);
     m_inLibrary = false;
-    QTimer::singleShot(0, this, &StropheSession::poll);
+    // The library waits a moment for the server's end of the stream.
+    m_libraryTimeouts.start();
+    scheduleTurn();
 }
 
 QString StropheSession::boundJid() const
@@ -152,22 +175,48 @@ QString StropheSession::boundJid() const
 
 void StropheSession::send(const QByteArray &xml)
 {
-    if (!m_conn || !m_online || m_closing)
+    if (!m_conn || !m_online || m_closing || m_dropping)
         return;
     xmpp_send_raw(m_conn, xml.constData(), size_t(xml.size()));
-    // The library writes during its next turn; take it soon rather than on
-    // the next timer tick.
-    QTimer::singleShot(0, this, &StropheSession::poll);
+    // The library writes during its next turn.
+    scheduleTurn();
 }
 
-void StropheSession::poll()
+void StropheSession::scheduleTurn()
 {
+    if (m_turnScheduled)
+        return;
+    m_turnScheduled = true;
+    QTimer::singleShot(0, this, &StropheSession::turn);
+}
+
+void StropheSession::turn()
+{
+    m_turnScheduled = false;
     if (!m_conn || m_inLibrary)
         return;
     m_inLibrary = true;
     xmpp_run_once(m_ctx, 0);
+    for (int i = 0; i < followingTurns && m_conn && xmpp_conn_is_connected(m_conn); ++i)
+        xmpp_run_once(m_ctx, 0);
     m_inLibrary = false;
+    updateWatches();
     deliverPending();
+}
+
+void StropheSession::updateWatches()
+{
+    if (!m_conn)
+        return;
+    // Writable matters while the connection is being made, and while the
+    // socket could not take all that was queued; otherwise it would fire
+    // without end.
+    const bool wantWritable = xmpp_conn_is_connecting(m_conn)
+        || (xmpp_conn_is_connected(m_conn) && xmpp_conn_send_queue_len(m_conn) > 0);
+    if (m_writable)
+        m_writable->setEnabled(wantWritable);
+    if (m_online && !m_closing && !m_dropping)
+        m_libraryTimeouts.stop();
 }
 
 void StropheSession::deliverPending()
@@ -195,12 +244,14 @@ void StropheSession::onConnectionEvent(int event, int error)
     EndReason reason = EndReason::ConnectFailed;
     if (m_closing)
         reason = EndReason::Closed;
-    else if (m_online)
+    else if (m_online || m_dropping)
         reason = EndReason::Lost;
     else if (m_authenticationRefused)
         reason = EndReason::AuthenticationFailed;
     else if (m_encryptionMissing)
         reason = EndReason::EncryptionUnavailable;
+    else if (m_encryptionFailed)
+        reason = EndReason::EncryptionFailed;
     m_online = false;
     m_pending.append([this, reason] { finish(reason); });
 }
@@ -221,27 +272,36 @@ void StropheSession::onLogLine(int level, const QString &area, const QString &me
         m_authenticationRefused = true;
     if (message.contains(QLatin1String("TLS is not supported")))
         m_encryptionMissing = true;
+    if (area == QLatin1String("tls") && level >= XMPP_LEVEL_WARN)
+        m_encryptionFailed = true;
+    if (message.contains(QLatin1String("Couldn't start TLS")) || message.contains(QLatin1String("TLS failed")))
+        m_encryptionFailed = true;
 }
 
 void StropheSession::watchSocket(int fd)
 {
     forgetSocket();
-    m_notifier = std::make_unique<QSocketNotifier>(qintptr(fd), QSocketNotifier::Read);
-    connect(m_notifier.get(), &QSocketNotifier::activated, this, &StropheSession::poll);
+    m_readable = std::make_unique<QSocketNotifier>(qintptr(fd), QSocketNotifier::Read);
+    connect(m_readable.get(), &QSocketNotifier::activated, this, &StropheSession::turn);
+    // The socket is still connecting: writable says it is done.
+    m_writable = std::make_unique<QSocketNotifier>(qintptr(fd), QSocketNotifier::Write);
+    connect(m_writable.get(), &QSocketNotifier::activated, this, &StropheSession::turn);
 }
 
 void StropheSession::forgetSocket()
 {
-    if (!m_notifier)
-        return;
-    m_notifier->setEnabled(false);
-    // Deleting a notifier from its own activation is not allowed.
-    m_notifier.release()->deleteLater();
+    for (std::unique_ptr<QSocketNotifier> *notifier : {&m_readable, &m_writable}) {
+        if (!*notifier)
+            continue;
+        (*notifier)->setEnabled(false);
+        // Deleting a notifier from its own activation is not allowed.
+        notifier->release()->deleteLater();
+    }
 }
 
 void StropheSession::releaseConnection()
 {
-    m_pollTimer.stop();
+    m_libraryTimeouts.stop();
     forgetSocket();
     if (!m_conn)
         return;
@@ -260,7 +320,7 @@ void StropheSession::finish(EndReason reason)
         return;
     m_ended = true;
     m_online = false;
-    m_pollTimer.stop();
+    m_libraryTimeouts.stop();
     // The connection object may only go once the library has left it.
     QTimer::singleShot(0, this, [this] {
         if (m_ended && m_conn && xmpp_conn_is_disconnected(m_conn))

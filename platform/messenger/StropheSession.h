@@ -20,9 +20,11 @@ class QSocketNotifier;
 namespace tilvano::messenger {
 
 // One XMPP client connection driven from the Qt event loop. The library is
-// only ever polled without waiting: a socket notifier wakes us when data
-// arrives and a short timer (running only while a connection exists) lets the
-// library flush what we queued and run its own timeouts. Nothing here blocks.
+// only ever given a turn without waiting, and only when there is something
+// to do: the socket became readable, it can take what is still queued for
+// it, we queued a stanza, or (while connecting, logging in or closing, never
+// while idle and online) the library's own timeouts may be due. An idle,
+// online connection costs no wake-ups at all. Nothing here blocks.
 //
 // Signals are emitted only after the library has returned, never from inside
 // its callbacks, so a receiver may close or even delete the session.
@@ -43,6 +45,7 @@ public:
         ConnectFailed,         // never got as far as authenticating
         AuthenticationFailed,  // the server refused the credentials
         EncryptionUnavailable, // encryption demanded but not offered
+        EncryptionFailed,      // TLS failed: no trusted certificate, or a broken handshake
     };
     Q_ENUM(EndReason)
 
@@ -54,6 +57,8 @@ public:
     void open(const Target &target);
     // Ends the stream politely; ended(Closed) follows.
     void close();
+    // Ends a connection that stopped answering; ended(Lost) follows.
+    void drop();
     bool isOnline() const { return m_online; }
     bool isActive() const { return m_conn != nullptr; }
     // The full JID the server bound for this connection (empty when offline).
@@ -71,23 +76,30 @@ private:
     void onConnectionEvent(int event, int error);
     void onLogLine(int level, const QString &area, const QString &message);
 
-    void poll();
+    void turn();
+    void scheduleTurn();
+    void updateWatches();
     void deliverPending();
     void watchSocket(int fd);
     void forgetSocket();
+    void endStream(bool asLost);
     void releaseConnection();
     void finish(EndReason reason);
 
     std::unique_ptr<_xmpp_log_t> m_log;
     _xmpp_ctx_t *m_ctx = nullptr;
     _xmpp_conn_t *m_conn = nullptr;
-    std::unique_ptr<QSocketNotifier> m_notifier;
-    QTimer m_pollTimer;
+    std::unique_ptr<QSocketNotifier> m_readable;
+    std::unique_ptr<QSocketNotifier> m_writable;
+    QTimer m_libraryTimeouts;
     QList<std::function<void()>> m_pending;
     bool m_online = false;
     bool m_closing = false;
+    bool m_dropping = false;
+    bool m_turnScheduled = false;
     bool m_authenticationRefused = false;
     bool m_encryptionMissing = false;
+    bool m_encryptionFailed = false;
     bool m_inLibrary = false;
     bool m_ended = false;
 };

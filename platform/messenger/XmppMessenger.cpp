@@ -3,7 +3,6 @@
 #include "platform/messenger/FreedesktopNotifier.h"
 #include "platform/messenger/StanzaReader.h"
 
-#include <QHostInfo>
 #include <QPointer>
 #include <QXmlStreamWriter>
 
@@ -15,11 +14,19 @@ const QString rosterNs = QStringLiteral("jabber:iq:roster");
 const QString vcardNs = QStringLiteral("vcard-temp");
 const QString pingNs = QStringLiteral("urn:xmpp:ping");
 const QString stanzaErrorNs = QStringLiteral("urn:ietf:params:xml:ns:xmpp-stanzas");
+const QString carbonsNs = QStringLiteral("urn:xmpp:carbons:2");
+
+// Often enough for the routers between us and the server to keep the
+// connection open, rarely enough not to keep a laptop awake.
+constexpr int keepAliveIntervalMs = 60 * 1000;
+// Message ids remembered, so that one message arriving twice (directly and
+// as a carbon) is announced once.
+constexpr int rememberedMessages = 64;
 
 const QString plainTextHeader =
     QStringLiteral("MIME-Version: 1.0\r\nContent-Type: text/plain; charset=UTF-8\r\n\r\n");
 
-QByteArray element(const std::function<void(QXmlStreamWriter &)> &write)
+QByteArray xmlOf(const std::function<void(QXmlStreamWriter &)> &write)
 {
     QByteArray xml;
     QXmlStreamWriter writer(&xml);
@@ -37,17 +44,20 @@ XmppMessenger::XmppMessenger(const MessengerAccount &account, std::unique_ptr<De
 {
     m_reconnectTimer.setSingleShot(true);
     connect(&m_reconnectTimer, &QTimer::timeout, this, &XmppMessenger::connectToServer);
+    m_settleTimer.setSingleShot(true);
+    connect(&m_settleTimer, &QTimer::timeout, this, [this] { m_settling = false; });
+    m_keepAliveTimer.setInterval(keepAliveIntervalMs);
+    connect(&m_keepAliveTimer, &QTimer::timeout, this, &XmppMessenger::keepAlive);
+    connect(&m_locator, &ServerLocator::located, this, &XmppMessenger::serverLocated);
     connect(&m_session, &StropheSession::online, this, &XmppMessenger::goOnline);
     connect(&m_session, &StropheSession::ended, this, &XmppMessenger::sessionEnded);
     connect(&m_session, &StropheSession::stanzaReceived, this, &XmppMessenger::handleStanza);
     // Start once the creator had the chance to subscribe to the events.
-    QTimer::singleShot(0, this, &XmppMessenger::connectToServer);
+    QTimer::singleShot(0, this, &XmppMessenger::start);
 }
 
 XmppMessenger::~XmppMessenger()
 {
-    if (m_lookupId >= 0)
-        QHostInfo::abortHostLookup(m_lookupId);
     // The session closes itself when it goes; no events from a dying object.
     m_session.disconnect(this);
 }
@@ -69,65 +79,138 @@ void XmppMessenger::setReconnectPauses(int firstMs, int ceilingMs)
     m_nextPauseMs = m_firstPauseMs;
 }
 
-void XmppMessenger::connectToServer()
+void XmppMessenger::setKeepAliveInterval(int ms)
 {
-    if (m_session.isActive() || m_gaveUp || m_lookupId >= 0)
-        return;
-    // Names are resolved by Qt in the background; the XMPP library would
-    // resolve them itself, blocking the user interface while it does.
-    const QString host = m_account.host();
-    QHostAddress literal;
-    if (literal.setAddress(host)) {
-        m_addresses = {literal};
-        m_addressIndex = 0;
-        tryNextAddress();
+    m_keepAliveTimer.setInterval(qMax(1, ms));
+}
+
+void XmppMessenger::start()
+{
+    if (!m_account.password.isEmpty()) {
+        connectToServer();
         return;
     }
-    m_lookupId = QHostInfo::lookupHost(host, this, [this](const QHostInfo &info) {
-        m_lookupId = -1;
-        m_addresses = info.addresses();
-        m_addressIndex = 0;
-        tryNextAddress();
+    m_lookingUpPassword = true;
+    m_credentials.lookup(m_account.credentialKey(), [this](const CredentialResult &result) {
+        m_lookingUpPassword = false;
+        if (!result.found) {
+            giveUp(result.ok ? QStringLiteral("Für %1 ist kein Passwort gespeichert.").arg(m_account.bareJid())
+                             : result.error,
+                   LogonResult::CredentialsRefused);
+            return;
+        }
+        m_account.password = result.password;
+        connectToServer();
     });
 }
 
-void XmppMessenger::tryNextAddress()
+void XmppMessenger::connectToServer()
 {
-    if (m_addressIndex >= m_addresses.size()) {
-        scheduleReconnect();
-        emit OnLogonResult(LogonResult::ServerUnreachable);
+    if (m_session.isActive() || m_gaveUp || m_locating || m_lookingUpPassword)
+        return;
+    // Names are looked up by Qt in the background; the XMPP library would
+    // look them up itself, blocking the user interface while it does.
+    m_locating = true;
+    m_locator.locate(m_account.domain(), m_account.serverOverride());
+}
+
+void XmppMessenger::serverLocated(const QList<ServerEndpoint> &endpoints, const QString &problem)
+{
+    m_locating = false;
+    m_endpoints = endpoints;
+    m_endpointIndex = 0;
+    if (m_endpoints.isEmpty()) {
+        serverUnreachable(problem);
         return;
     }
+    tryNextEndpoint();
+}
+
+void XmppMessenger::tryNextEndpoint()
+{
+    if (m_endpointIndex >= m_endpoints.size()) {
+        serverUnreachable(QStringLiteral("Der Chat-Server %1 ist nicht erreichbar.").arg(serverName()));
+        return;
+    }
+    const ServerEndpoint &endpoint = m_endpoints.at(m_endpointIndex++);
     StropheSession::Target target;
     target.jid = m_account.jid;
     target.password = m_account.password;
-    target.address = m_addresses.at(m_addressIndex++).toString();
-    target.port = m_account.port;
-    target.requireTls = m_account.requireTls;
+    target.address = endpoint.address.toString();
+    target.port = endpoint.port;
+    // Without encryption only where the user allowed it, and only to a
+    // server in their own network.
+    target.requireTls = m_account.requireTls || !isLocalNetworkAddress(endpoint.address);
     m_session.open(target);
 }
 
-void XmppMessenger::scheduleReconnect()
+void XmppMessenger::serverUnreachable(const QString &why)
 {
-    m_reconnectTimer.start(m_nextPauseMs);
+    const int pauseMs = scheduleReconnect();
+    setProblem(why + QStringLiteral(" Neuer Versuch in %1 Sekunden.").arg((pauseMs + 999) / 1000));
+    emit OnLogonResult(LogonResult::ServerUnreachable);
+}
+
+int XmppMessenger::scheduleReconnect()
+{
+    const int pauseMs = m_nextPauseMs;
+    m_reconnectTimer.start(pauseMs);
     m_nextPauseMs = int(qMin<qint64>(qint64(m_nextPauseMs) * 2, m_ceilingPauseMs));
+    return pauseMs;
+}
+
+void XmppMessenger::giveUp(const QString &problem, qint32 result)
+{
+    m_gaveUp = true;
+    setProblem(problem);
+    emit OnLogonResult(result);
+}
+
+void XmppMessenger::setProblem(const QString &problem)
+{
+    if (problem == m_problem)
+        return;
+    m_problem = problem;
+    emit connectionProblemChanged(m_problem);
+}
+
+QString XmppMessenger::serverName() const
+{
+    if (m_endpointIndex > 0 && m_endpointIndex <= m_endpoints.size())
+        return m_endpoints.at(m_endpointIndex - 1).host;
+    const std::optional<ServerAddress> named = m_account.serverOverride();
+    return named ? named->host : m_account.domain();
 }
 
 void XmppMessenger::goOnline()
 {
     m_localState = UserState::Online;
     m_nextPauseMs = m_firstPauseMs;
-    m_session.send(element([this](QXmlStreamWriter &w) {
-        w.writeStartElement(QStringLiteral("iq"));
-        w.writeAttribute(QStringLiteral("type"), QStringLiteral("get"));
-        w.writeAttribute(QStringLiteral("id"), QStringLiteral("roster-%1").arg(m_nextStanzaId++));
-        w.writeStartElement(QStringLiteral("query"));
-        w.writeDefaultNamespace(rosterNs);
-        w.writeEndElement();
-        w.writeEndElement();
-    }));
-    m_session.send(QByteArrayLiteral("<presence/>"));
+    m_unansweredPingId.clear();
+    sendIq(QStringLiteral("get"), QString(), QStringLiteral("roster"), QStringLiteral("query"), rosterNs);
+    sendIq(QStringLiteral("set"), QString(), QStringLiteral("carbons"), QStringLiteral("enable"), carbonsNs);
+    m_session.send(QByteArrayLiteral("<presence><priority>") + QByteArray::number(presencePriority)
+                   + QByteArrayLiteral("</priority></presence>"));
+    // The server answers this only after it has sent what answers our
+    // presence (for contacts on other servers, a pause more follows).
+    m_settling = true;
+    m_resourcesHeardWhileSettling.clear();
+    m_settleId = sendIq(QStringLiteral("get"), m_account.domain(), QStringLiteral("settle"), QStringLiteral("ping"),
+                        pingNs);
+    m_keepAliveTimer.start();
+    setProblem(QString());
     emit OnLogonResult(LogonResult::Ok);
+}
+
+void XmppMessenger::keepAlive()
+{
+    if (!m_unansweredPingId.isEmpty()) {
+        // Not a word from the server for a whole interval.
+        m_session.drop();
+        return;
+    }
+    m_unansweredPingId =
+        sendIq(QStringLiteral("get"), m_account.domain(), QStringLiteral("keepalive"), QStringLiteral("ping"), pingNs);
 }
 
 void XmppMessenger::sessionEnded(StropheSession::EndReason reason)
@@ -135,33 +218,54 @@ void XmppMessenger::sessionEnded(StropheSession::EndReason reason)
     const bool wasOnline = m_localState == UserState::Online;
     m_localState = UserState::Offline;
     m_contacts.forgetPresences();
+    m_keepAliveTimer.stop();
+    m_settleTimer.stop();
+    m_settling = false;
+    const QPointer<XmppMessenger> alive(this);
     switch (reason) {
     case StropheSession::EndReason::Closed:
         if (wasOnline)
             emit OnLogoff();
         return;
-    case StropheSession::EndReason::Lost:
-        scheduleReconnect();
-        emit OnLogoff();
+    case StropheSession::EndReason::Lost: {
+        const int pauseMs = scheduleReconnect();
+        setProblem(QStringLiteral("Die Verbindung zum Chat-Server %1 ist abgebrochen. Neuer Versuch in %2 Sekunden.")
+                       .arg(serverName())
+                       .arg((pauseMs + 999) / 1000));
+        emit connectionLost();
+        if (alive)
+            emit OnLogoff();
         return;
+    }
     case StropheSession::EndReason::ConnectFailed:
         // Another address of the same server may answer.
-        tryNextAddress();
+        tryNextEndpoint();
         return;
     case StropheSession::EndReason::AuthenticationFailed:
-        m_gaveUp = true;
-        emit OnLogonResult(LogonResult::CredentialsRefused);
+        giveUp(QStringLiteral("Der Chat-Server hat die Anmeldung abgelehnt: Jabber-ID oder Passwort stimmen nicht."),
+               LogonResult::CredentialsRefused);
         return;
     case StropheSession::EndReason::EncryptionUnavailable:
         // Falling back to plain text is exactly what the setting forbids.
-        m_gaveUp = true;
-        emit OnLogonResult(LogonResult::EncryptionUnavailable);
+        giveUp(QStringLiteral("Der Chat-Server %1 bietet keine Verschlüsselung (TLS) an. Ohne Verschlüsselung "
+                              "meldet sich Tilvano nur bei einem Server im eigenen Netz an, und nur wenn das "
+                              "ausdrücklich erlaubt ist.")
+                   .arg(serverName()),
+               LogonResult::EncryptionUnavailable);
+        return;
+    case StropheSession::EndReason::EncryptionFailed:
+        giveUp(QStringLiteral("Die verschlüsselte Verbindung zum Chat-Server %1 ist gescheitert: sein Zertifikat "
+                              "ist nicht vertrauenswürdig.")
+                   .arg(serverName()),
+               LogonResult::EncryptionUnavailable);
         return;
     }
 }
 
 void XmppMessenger::handleStanza(const XmlNode &stanza)
 {
+    // Whatever the server sends shows the connection is alive.
+    m_unansweredPingId.clear();
     if (stanza.name == QLatin1String("message"))
         handleMessage(stanza);
     else if (stanza.name == QLatin1String("presence"))
@@ -170,8 +274,42 @@ void XmppMessenger::handleStanza(const XmlNode &stanza)
         handleIq(stanza);
 }
 
-void XmppMessenger::handleMessage(const XmlNode &message)
+void XmppMessenger::handleMessage(const XmlNode &stanza)
 {
+    const CarbonCopy carbon = carbonCopyIn(stanza);
+    if (carbon.direction == CarbonCopy::None) {
+        handleIncomingMessage(stanza);
+        return;
+    }
+    // Only the account itself speaks for its other clients; anyone else
+    // could send a "copy" of a message never received.
+    if (bareJidOf(stanza.attribute(QStringLiteral("from"))) != bareJidOf(m_account.bareJid()))
+        return;
+    // What the user wrote elsewhere is no news to them.
+    if (carbon.direction == CarbonCopy::Received && !carbon.delayed)
+        handleIncomingMessage(carbon.message);
+}
+
+bool XmppMessenger::isFirstDelivery(const XmlNode &message)
+{
+    const QString id = message.attribute(QStringLiteral("id"));
+    if (id.isEmpty())
+        return true;
+    const QString key = bareJidOf(message.attribute(QStringLiteral("from"))) + QLatin1Char('\n') + id;
+    if (m_recentMessageKeys.contains(key))
+        return false;
+    m_recentMessageKeys.append(key);
+    if (m_recentMessageKeys.size() > rememberedMessages)
+        m_recentMessageKeys.removeFirst();
+    return true;
+}
+
+void XmppMessenger::handleIncomingMessage(const XmlNode &message)
+{
+    // Kept by the server and delivered late (offline storage, an archive):
+    // old news, not announced.
+    if (isDelayed(message) || !isFirstDelivery(message))
+        return;
     const QString type = message.attribute(QStringLiteral("type"));
     if (type == QLatin1String("error") || type == QLatin1String("groupchat"))
         return;
@@ -236,6 +374,15 @@ void XmppMessenger::handlePresence(const XmlNode &presence)
         return;
     learnNickname(bare, presence);
     const ContactList::Change change = m_contacts.applyPresence(from, state, presencePriorityOf(presence));
+    // What a contact's client says in answer to our log-on is how things
+    // stand, not news; only what it says after that is.
+    if (m_settling) {
+        const QString resource = bare + QLatin1Char('/') + from.section(QLatin1Char('/'), 1);
+        if (!m_resourcesHeardWhileSettling.contains(resource)) {
+            m_resourcesHeardWhileSettling.insert(resource);
+            return;
+        }
+    }
     if (!change.changed())
         return;
     const MessengerUser user = m_contacts.user(bare);
@@ -256,6 +403,16 @@ void XmppMessenger::handleIq(const XmlNode &iq)
     const bool fromServer = from.isEmpty() || bareJidOf(from) == bareJidOf(m_account.bareJid())
         || bareJidOf(from) == m_account.domain().toLower();
 
+    const QString id = iq.attribute(QStringLiteral("id"));
+    if ((type == QLatin1String("result") || type == QLatin1String("error")) && !m_settleId.isEmpty()
+        && id == m_settleId) {
+        m_settleId.clear();
+        if (m_settlePauseMs == 0)
+            m_settling = false;
+        else
+            m_settleTimer.start(m_settlePauseMs);
+        return;
+    }
     if (type == QLatin1String("result")) {
         const XmlNode &roster = iq.child(QStringLiteral("query"), rosterNs);
         if (!roster.isNull() && fromServer)
@@ -329,23 +486,32 @@ void XmppMessenger::requestVCard(const QString &bareJid)
     if (m_vcardsAsked.contains(bare) || !m_session.isOnline())
         return;
     m_vcardsAsked.insert(bare);
-    m_session.send(element([&](QXmlStreamWriter &w) {
+    sendIq(QStringLiteral("get"), bare, QStringLiteral("vcard"), QStringLiteral("vCard"), vcardNs);
+}
+
+QString XmppMessenger::sendIq(const QString &type, const QString &to, const QString &idPrefix, const QString &element,
+                              const QString &ns)
+{
+    const QString id = QStringLiteral("%1-%2").arg(idPrefix).arg(m_nextStanzaId++);
+    m_session.send(xmlOf([&](QXmlStreamWriter &w) {
         w.writeStartElement(QStringLiteral("iq"));
-        w.writeAttribute(QStringLiteral("type"), QStringLiteral("get"));
-        w.writeAttribute(QStringLiteral("to"), bare);
-        w.writeAttribute(QStringLiteral("id"), QStringLiteral("vcard-%1").arg(m_nextStanzaId++));
-        w.writeStartElement(QStringLiteral("vCard"));
-        w.writeDefaultNamespace(vcardNs);
+        w.writeAttribute(QStringLiteral("type"), type);
+        if (!to.isEmpty())
+            w.writeAttribute(QStringLiteral("to"), to);
+        w.writeAttribute(QStringLiteral("id"), id);
+        w.writeStartElement(element);
+        w.writeDefaultNamespace(ns);
         w.writeEndElement();
         w.writeEndElement();
     }));
+    return id;
 }
 
 void XmppMessenger::answerIq(const XmlNode &iq, bool understood)
 {
     const QString id = iq.attribute(QStringLiteral("id"));
     const QString from = iq.attribute(QStringLiteral("from"));
-    m_session.send(element([&](QXmlStreamWriter &w) {
+    m_session.send(xmlOf([&](QXmlStreamWriter &w) {
         w.writeStartElement(QStringLiteral("iq"));
         w.writeAttribute(QStringLiteral("type"), understood ? QStringLiteral("result") : QStringLiteral("error"));
         if (!from.isEmpty())

@@ -1,5 +1,8 @@
-// Time from a message sent by one account to OnTextReceived being raised for
-// the other, through a Prosody server on loopback.
+// The messenger against a Prosody server on loopback. Time from a message
+// sent by one account to OnTextReceived being raised for the other: to the
+// user's address, taken by their own client (priority 5), and seen by the
+// messenger as a carbon. And how often a logged-on, idle messenger wakes
+// the program in a minute.
 #include "ProsodyServer.h"
 #include "TestPeer.h"
 
@@ -9,7 +12,11 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
 #include <QElapsedTimer>
+#include <QTimer>
 
 using namespace tilvano;
 using namespace tilvano::messenger;
@@ -49,8 +56,11 @@ void BM_MessageToOnTextReceived(benchmark::State &state)
     QObject::connect(&alice, &Messenger::OnTextReceived, &alice,
                      [&](const MessengerUser &, const QString &, const QString &, bool &) { ++received; });
     test::TestPeer bob;
+    test::TestPeer aliceClient;
     if (!waitFor([&] { return alice.localState() == UserState::Online; }, 20000)
-        || !bob.logOn(QStringLiteral("bob@localhost"), QStringLiteral("b"), server.port())) {
+        || !bob.logOn(QStringLiteral("bob@localhost"), QStringLiteral("b"), server.port())
+        || !aliceClient.logOn(QStringLiteral("alice@localhost/pc"), QStringLiteral("a"), server.port(),
+                              QStringLiteral("<presence><priority>5</priority></presence>"))) {
         state.SkipWithError("log-in failed");
         return;
     }
@@ -68,5 +78,54 @@ void BM_MessageToOnTextReceived(benchmark::State &state)
     }
 }
 BENCHMARK(BM_MessageToOnTextReceived)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(200);
+
+} // namespace
+
+namespace {
+
+// Sleeps and wake-ups of every thread of this program so far.
+qint64 wakeUpsOfThisProcess()
+{
+    qint64 total = 0;
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile status(tasks.filePath(task + QStringLiteral("/status")));
+        if (!status.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray &line : status.readAll().split('\n')) {
+            if (line.startsWith("voluntary_ctxt_switches:"))
+                total += line.mid(line.indexOf(':') + 1).trimmed().toLongLong();
+        }
+    }
+    return total;
+}
+
+// A logged-on messenger left alone for a minute: how often the program
+// wakes (the keep-alive ping and its answer, and nothing else).
+void BM_IdleWakeUpsPerMinute(benchmark::State &state)
+{
+    test::ProsodyServer server;
+    if (!server.prepare({{QStringLiteral("alice@localhost"), QStringLiteral("Alice")}})
+        || !server.registerAccount(QStringLiteral("alice"), QStringLiteral("a")) || !server.start()) {
+        state.SkipWithError("prosody could not be started");
+        return;
+    }
+    MessengerAccount account{QStringLiteral("alice@localhost"), QStringLiteral("a"), QStringLiteral("127.0.0.1"),
+                             server.port(), false};
+    XmppMessenger alice(account, std::make_unique<SilentNotifier>());
+    if (!waitFor([&] { return alice.localState() == UserState::Online; }, 20000)) {
+        state.SkipWithError("log-in failed");
+        return;
+    }
+    waitFor([] { return false; }, 4000); // the answers to the log-on
+    for (auto _ : state) {
+        const qint64 before = wakeUpsOfThisProcess();
+        QEventLoop idle;
+        QTimer::singleShot(60 * 1000, &idle, &QEventLoop::quit);
+        idle.exec();
+        state.counters["wakeups"] = double(wakeUpsOfThisProcess() - before);
+    }
+}
+BENCHMARK(BM_IdleWakeUpsPerMinute)->Iterations(1)->Unit(benchmark::kSecond);
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "platform/messenger/Messenger.h"
 
 #include <QList>
+#include <QStringList>
 #include <QString>
 
 namespace tilvano::test {
@@ -37,6 +38,9 @@ struct MessengerRecorder {
         QObject::connect(&m, &Messenger::OnAppInviteReceived, &m,
                          [this](const messenger::MessengerUser &u, qint32, const QString &, const QString &app,
                                 const QString &, qint32, bool &) { invites.append({u, app}); });
+        QObject::connect(&m, &Messenger::connectionLost, &m, [this] { ++losses; });
+        QObject::connect(&m, &Messenger::connectionProblemChanged, &m,
+                         [this](const QString &problem) { problems.append(problem); });
     }
 
     bool enableDefault = true;
@@ -46,6 +50,8 @@ struct MessengerRecorder {
     QList<int> logoffStates;
     QList<File> files;
     QList<Invite> invites;
+    int losses = 0;
+    QStringList problems;
 };
 
 } // namespace tilvano::test

@@ -44,6 +44,12 @@ bool ProsodyServer::isInstalled()
         && !QStandardPaths::findExecutable(QStringLiteral("prosodyctl")).isEmpty();
 }
 
+void ProsodyServer::requireTls(const QString &certificate, const QString &key)
+{
+    m_certificate = certificate;
+    m_key = key;
+}
+
 bool ProsodyServer::prepare(const QList<QPair<QString, QString>> &groupMembers)
 {
     if (!m_dir.isValid()) {
@@ -74,20 +80,26 @@ s2s_ports = {}
 http_ports = {}
 https_ports = {}
 certificates = %5
-c2s_require_encryption = false
+c2s_require_encryption = %7
 allow_unencrypted_plain_auth = true
 authentication = "internal_hashed"
 storage = "internal"
-modules_enabled = { "roster"; "saslauth"; "disco"; "presence"; "message"; "iq"; "vcard_legacy"; "groups"; "ping" }
-modules_disabled = { "s2s"; "tls"; "offline"; "posix" }
+modules_enabled = { "roster"; "saslauth"; "disco"; "presence"; "message"; "iq"; "vcard_legacy"; "groups"; "ping"; "carbons"; "offline"; %8 }
+modules_disabled = { "s2s"; "posix" }
 groups_file = %6
 VirtualHost "localhost"
+%9
 Component "conference.localhost" "muc"
     muc_room_locking = false
 )")
                                .arg(luaString(path(QStringLiteral("prosody.pid"))), luaString(path(QStringLiteral("data"))),
                                     luaString(path(QStringLiteral("prosody.log"))), QString::number(m_port),
-                                    luaString(path(QStringLiteral("certs"))), luaString(path(QStringLiteral("groups.txt"))));
+                                    luaString(path(QStringLiteral("certs"))), luaString(path(QStringLiteral("groups.txt"))))
+                               .arg(m_certificate.isEmpty() ? QStringLiteral("false") : QStringLiteral("true"),
+                                    m_certificate.isEmpty() ? QString() : QStringLiteral("\"tls\""),
+                                    m_certificate.isEmpty() ? QString()
+                                                            : QStringLiteral("    ssl = { certificate = %1; key = %2 }")
+                                                                  .arg(luaString(m_certificate), luaString(m_key)));
     QFile file(path(QStringLiteral("prosody.cfg.lua")));
     if (!file.open(QIODevice::WriteOnly))
         return false;

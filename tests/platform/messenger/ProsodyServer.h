@@ -10,8 +10,8 @@ namespace tilvano::test {
 
 // A Prosody server of its own on loopback for one test program: config, data,
 // pid file and log in a temporary folder, a free port, plain log-in allowed
-// (loopback only), and a shared group so the accounts see each other's
-// presence. Stopped when the object goes, and by the kernel should the test
+// (loopback only), a shared group so the accounts see each other's presence,
+// Message Carbons, and offline storage. Stopped when the object goes, and by the kernel should the test
 // program die first.
 class ProsodyServer {
 public:
@@ -22,6 +22,8 @@ public:
 
     static bool isInstalled();
 
+    // Demands TLS with this certificate (call before prepare).
+    void requireTls(const QString &certificate, const QString &key);
     // Writes the config with the contacts' roster names (bare JID, name).
     bool prepare(const QList<QPair<QString, QString>> &groupMembers);
     bool registerAccount(const QString &user, const QString &password);
@@ -42,6 +44,8 @@ private:
     quint16 m_port = 0;
     std::unique_ptr<QProcess> m_process;
     QString m_error;
+    QString m_certificate;
+    QString m_key;
 };
 
 } // namespace tilvano::test

@@ -6,6 +6,7 @@
 #include "platform/messenger/ContactList.h"
 #include "platform/messenger/Messenger.h"
 #include "platform/messenger/MessengerAccount.h"
+#include "platform/messenger/ServerLocator.h"
 #include "platform/messenger/StanzaReader.h"
 #include "platform/messenger/XmppMessenger.h"
 
@@ -27,6 +28,12 @@ private slots:
     void libraryStanzasCopyDeeplyButBounded();
     void contactStateFollowsBestResource();
     void friendlyNamePrefersRosterThenNickname();
+    void carbonsAndDelayStamps_data();
+    void carbonsAndDelayStamps();
+    void srvTargetsByPriorityThenWeight();
+    void localNetworkAddresses();
+    void serverOverrides_data();
+    void serverOverrides();
     void missingOrBrokenAccountCannotCreateMessenger();
     void storedAccountIsReadWithDefaults();
 };
@@ -40,12 +47,19 @@ void TestMessengerParts::presenceGivesStateNumbers_data()
     QTest::newRow("unavailable") << "<presence type='unavailable'><show>dnd</show></presence>" << UserState::Offline;
     QTest::newRow("dnd") << "<presence><show>dnd</show></presence>" << UserState::Busy;
     QTest::newRow("away") << "<presence><show>away</show><status>Einkaufen</status></presence>" << UserState::Away;
-    QTest::newRow("xa") << "<presence><show>xa</show></presence>" << UserState::OutToLunch;
+    QTest::newRow("xa is away, not lunch") << "<presence><show>xa</show></presence>" << UserState::Away;
     QTest::newRow("brb words") << "<presence><show>away</show><status>Bin gleich zurück</status></presence>" << UserState::BeRightBack;
     QTest::newRow("BRB") << "<presence><status>BRB!</status></presence>" << UserState::BeRightBack;
+    QTest::newRow("be right back") << "<presence><show>xa</show><status>Be right back</status></presence>" << UserState::BeRightBack;
     QTest::newRow("brb inside a word") << "<presence><show>away</show><status>abrbx</status></presence>" << UserState::Away;
     QTest::newRow("phone") << "<presence><show>dnd</show><status>On the phone</status></presence>" << UserState::OnThePhone;
     QTest::newRow("Telefon") << "<presence><show>away</show><status>am Telefon</status></presence>" << UserState::OnThePhone;
+    QTest::newRow("telefoniere") << "<presence><status>Telefoniere gerade</status></presence>" << UserState::OnThePhone;
+    QTest::newRow("an iPhone is no call") << "<presence><status>Gesendet vom iPhone</status></presence>" << UserState::Online;
+    QTest::newRow("nor is a phonebook") << "<presence><show>dnd</show><status>phonebook</status></presence>" << UserState::Busy;
+    QTest::newRow("Mittagspause") << "<presence><show>xa</show><status>Mittagspause</status></presence>" << UserState::OutToLunch;
+    QTest::newRow("lunch") << "<presence><show>away</show><status>Out to lunch</status></presence>" << UserState::OutToLunch;
+    QTest::newRow("lunchbox is no lunch") << "<presence><show>away</show><status>lunchbox</status></presence>" << UserState::Away;
     QTest::newRow("unavailable saying brb") << "<presence type='unavailable'><status>brb</status></presence>" << UserState::Offline;
     QTest::newRow("subscription request") << "<presence type='subscribe'/>" << UserState::Unknown;
     QTest::newRow("error") << "<presence type='error'/>" << UserState::Unknown;
@@ -205,6 +219,115 @@ void TestMessengerParts::friendlyNamePrefersRosterThenNickname()
     QCOMPARE(contacts.friendlyName(QStringLiteral("carol@example.org")), QStringLiteral("Caro"));
 }
 
+void TestMessengerParts::carbonsAndDelayStamps_data()
+{
+    QTest::addColumn<QString>("xml");
+    QTest::addColumn<int>("direction");
+    QTest::addColumn<bool>("delayed");
+    QTest::addColumn<QString>("body");
+    const QString received = QStringLiteral(
+        "<message from='alice@x' to='alice@x/tilvano'><received xmlns='urn:xmpp:carbons:2'>"
+        "<forwarded xmlns='urn:xmpp:forward:0'>%1<message from='bob@x/pc' to='alice@x/phone' type='chat'>"
+        "<body>Hallo</body>%2</message></forwarded></received></message>");
+    QTest::newRow("plain message") << "<message from='bob@x/pc'><body>Hallo</body></message>"
+                                   << int(CarbonCopy::None) << false << "";
+    QTest::newRow("received copy") << received.arg(QString(), QString()) << int(CarbonCopy::Received) << false
+                                   << "Hallo";
+    QTest::newRow("stamp on the forwarding")
+        << received.arg(QStringLiteral("<delay xmlns='urn:xmpp:delay' stamp='2024-01-01T10:00:00Z'/>"), QString())
+        << int(CarbonCopy::Received) << true << "Hallo";
+    QTest::newRow("sent copy") << "<message from='alice@x'><sent xmlns='urn:xmpp:carbons:2'><forwarded "
+                                  "xmlns='urn:xmpp:forward:0'><message to='bob@x'><body>Hi</body></message>"
+                                  "</forwarded></sent></message>"
+                               << int(CarbonCopy::Sent) << false << "Hi";
+    QTest::newRow("copy without a message") << "<message from='alice@x'><received xmlns='urn:xmpp:carbons:2'>"
+                                               "<forwarded xmlns='urn:xmpp:forward:0'/></received></message>"
+                                            << int(CarbonCopy::None) << false << "";
+}
+
+void TestMessengerParts::carbonsAndDelayStamps()
+{
+    QFETCH(QString, xml);
+    QFETCH(int, direction);
+    QFETCH(bool, delayed);
+    QFETCH(QString, body);
+    const CarbonCopy copy = carbonCopyIn(XmlNode::fromXml(xml.toUtf8()));
+    QCOMPARE(int(copy.direction), direction);
+    QCOMPARE(copy.delayed, delayed);
+    QCOMPARE(copy.message.childText(QStringLiteral("body")), body);
+
+    // Stamps on the message itself, in today's and the old namespace.
+    QVERIFY(isDelayed(XmlNode::fromXml("<message><body>a</body><delay xmlns='urn:xmpp:delay' stamp='x'/></message>")));
+    QVERIFY(isDelayed(XmlNode::fromXml("<message><body>a</body><x xmlns='jabber:x:delay' stamp='x'/></message>")));
+    QVERIFY(!isDelayed(XmlNode::fromXml("<message><body>a</body><delay stamp='x'/></message>")));
+}
+
+void TestMessengerParts::srvTargetsByPriorityThenWeight()
+{
+    const QList<SrvTarget> records{{QStringLiteral("backup"), 5222, 20, 0},
+                                   {QStringLiteral("heavy"), 5222, 10, 90},
+                                   {QStringLiteral("light"), 5223, 10, 10},
+                                   {QStringLiteral("zero"), 5222, 10, 0}};
+    const auto hosts = [](const QList<SrvTarget> &targets) {
+        QStringList names;
+        for (const SrvTarget &t : targets)
+            names.append(t.host);
+        return names;
+    };
+    // A draw of 0 picks a weightless one first; the highest draw the last
+    // of the group. The lower priority always comes last.
+    QCOMPARE(hosts(orderSrvTargets(records, [](quint32) { return 0u; })),
+             (QStringList{QStringLiteral("zero"), QStringLiteral("heavy"), QStringLiteral("light"), QStringLiteral("backup")}));
+    QCOMPARE(hosts(orderSrvTargets(records, [](quint32 n) { return n - 1; })),
+             (QStringList{QStringLiteral("light"), QStringLiteral("heavy"), QStringLiteral("zero"), QStringLiteral("backup")}));
+    // Chosen in proportion to the weight: 90 of 100 draws pick "heavy".
+    int heavyFirst = 0;
+    for (quint32 draw = 0; draw <= 100; ++draw) {
+        const auto order = orderSrvTargets(records, [draw](quint32 n) { return draw % n; });
+        heavyFirst += order.first().host == QLatin1String("heavy");
+    }
+    QCOMPARE(heavyFirst, 90);
+    QVERIFY(orderSrvTargets({}, [](quint32) { return 0u; }).isEmpty());
+}
+
+void TestMessengerParts::localNetworkAddresses()
+{
+    for (const char *local : {"127.0.0.1", "10.1.2.3", "172.16.0.9", "172.31.255.1", "192.168.178.20",
+                              "169.254.1.1", "::1", "fd00::5", "fe80::1", "::ffff:192.168.1.2"})
+        QVERIFY2(isLocalNetworkAddress(QHostAddress(QString::fromLatin1(local))), local);
+    for (const char *remote : {"8.8.8.8", "172.32.0.1", "192.169.0.1", "2001:db8::1", "::ffff:8.8.4.4"})
+        QVERIFY2(!isLocalNetworkAddress(QHostAddress(QString::fromLatin1(remote))), remote);
+}
+
+void TestMessengerParts::serverOverrides_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<int>("port");
+    QTest::newRow("empty: use the domain") << "" << "" << 0;
+    QTest::newRow("name") << " xmpp.example.org " << "xmpp.example.org" << 5333;
+    QTest::newRow("name and port") << "xmpp.example.org:5223" << "xmpp.example.org" << 5223;
+    QTest::newRow("v4 and port") << "127.0.0.1:40000" << "127.0.0.1" << 40000;
+    QTest::newRow("bare v6") << "fd00::5" << "fd00::5" << 5333;
+    QTest::newRow("v6 and port") << "[fd00::5]:5224" << "fd00::5" << 5224;
+    QTest::newRow("bad port") << "host:null" << "" << 0;
+    QTest::newRow("port out of range") << "host:70000" << "" << 0;
+    QTest::newRow("unclosed bracket") << "[fd00::5" << "" << 0;
+}
+
+void TestMessengerParts::serverOverrides()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, host);
+    QFETCH(int, port);
+    const std::optional<ServerAddress> parsed = parseServerAddress(text, 5333);
+    QCOMPARE(parsed.has_value(), !host.isEmpty());
+    if (parsed) {
+        QCOMPARE(parsed->host, host);
+        QCOMPARE(int(parsed->port), port);
+    }
+}
+
 void TestMessengerParts::missingOrBrokenAccountCannotCreateMessenger()
 {
     test::IsolatedHome home;
@@ -217,12 +340,6 @@ void TestMessengerParts::missingOrBrokenAccountCannotCreateMessenger()
     QCOMPARE(error.source, QStringLiteral("Messenger"));
     QVERIFY(error.description.contains(QStringLiteral("kein Messenger-Konto")));
 
-    store("Jid", QStringLiteral("alice@example.org"));
-    error.clear();
-    QVERIFY(!XmppMessenger::create(error));   // no password
-    QCOMPARE(error.number, 429);
-
-    store("Password", QStringLiteral("pw"));
     for (const QString &jid : {QStringLiteral("example.org"), QStringLiteral("@example.org"), QStringLiteral("a@"),
                                QStringLiteral("a@b@c"), QStringLiteral("a b@c")}) {
         store("Jid", jid);
@@ -237,21 +354,32 @@ void TestMessengerParts::missingOrBrokenAccountCannotCreateMessenger()
         QVERIFY2(!XmppMessenger::create(error), qPrintable(port));
         QVERIFY(error.description.contains(port));
     }
+    store("Port", QStringLiteral("5222"));
+    store("Server", QStringLiteral("xmpp.example.org:port"));
+    error.clear();
+    QVERIFY(!XmppMessenger::create(error));
+    QVERIFY(error.description.contains(QStringLiteral("xmpp.example.org:port")));
 }
 
 void TestMessengerParts::storedAccountIsReadWithDefaults()
 {
     test::IsolatedHome home;
-    SaveSetting(settingsApplication(), QStringLiteral("messenger"), QStringLiteral("jid"), QStringLiteral(" alice@example.org/Arbeit "));
+    SaveSetting(settingsApplication(), QStringLiteral("messenger"), QStringLiteral("jid"), QStringLiteral(" Alice@Example.org/Arbeit "));
     SaveSetting(settingsApplication(), QStringLiteral("Messenger"), QStringLiteral("Password"), QStringLiteral("geheim"));
     ErrorInfo error;
     auto account = MessengerAccount::load(error);
     QVERIFY(account);
     QVERIFY(!error.isError());
-    QCOMPARE(account->bareJid(), QStringLiteral("alice@example.org"));
-    QCOMPARE(account->host(), QStringLiteral("example.org"));
-    QCOMPARE(account->port, 5222);
+    QCOMPARE(account->bareJid(), QStringLiteral("Alice@Example.org"));
+    QCOMPARE(account->domain(), QStringLiteral("Example.org"));
+    QCOMPARE(account->serverOverride(), std::nullopt);
     QVERIFY(account->requireTls);
+    // The password is the credential store's to give.
+    QVERIFY(account->password.isEmpty());
+    QCOMPARE(account->credentialKey().service, QStringLiteral("xmpp"));
+    QCOMPARE(account->credentialKey().user, QStringLiteral("alice@example.org"));
+    QCOMPARE(account->credentialKey().fallbackKeyPath, QStringLiteral("HKEY_CURRENT_USER\\Software\\Lorvat\\Messenger"));
+    QCOMPARE(account->credentialKey().fallbackValueName, QStringLiteral("Password"));
 
     // A value that reads as no boolean must not switch encryption off.
     SaveSetting(settingsApplication(), QStringLiteral("Messenger"), QStringLiteral("RequireTls"), QStringLiteral("vielleicht"));
@@ -260,8 +388,7 @@ void TestMessengerParts::storedAccountIsReadWithDefaults()
     account = MessengerAccount::load(error);
     QVERIFY(account);
     QVERIFY(account->requireTls);
-    QCOMPARE(account->host(), QStringLiteral("xmpp.example.org"));
-    QCOMPARE(account->port, 5223);
+    QCOMPARE(account->serverOverride(), (ServerAddress{QStringLiteral("xmpp.example.org"), 5223}));
     SaveSetting(settingsApplication(), QStringLiteral("Messenger"), QStringLiteral("RequireTls"), QStringLiteral("False"));
     QVERIFY(!MessengerAccount::load(error)->requireTls);
 }

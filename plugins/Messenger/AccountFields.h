@@ -1,32 +1,51 @@
 #pragma once
 
+#include "platform/system/CredentialStore.h"
+
 #include <QGroupBox>
 
+class QCheckBox;
+class QLabel;
 class QLineEdit;
 
 namespace tilvano::messengerpage {
 
-// The chat account the messenger logs on with: address, password and, when
-// the server is not the address's own domain, the server. Kept in the same
-// keys the messenger reads when it connects.
+// The chat account the messenger logs on with: address, password, the
+// server when it is not the one the address's domain announces, and the
+// exception that allows a server in the user's own network without
+// encryption. Kept where the messenger reads it when it connects: the
+// account in the settings, the password in the credential store. Below the
+// password it says which store keeps it.
 class AccountFields : public QGroupBox {
     Q_OBJECT
 public:
     explicit AccountFields(QWidget *parent = nullptr);
 
-    // Fills the fields from the stored account (empty where nothing is stored).
+    // Fills the fields from the stored account (empty where nothing is
+    // stored); the password follows when the credential store answers,
+    // without counting as an edit.
     void load();
-    // Writes the fields; true when that changed what was stored.
-    bool save() const;
+    // Writes the fields; true when that changes the account the messenger
+    // logs on with. The password is stored in the background, ahead of any
+    // lookup made after this call.
+    bool save();
 
     QLineEdit *jidField() const { return m_jid; }
     QLineEdit *passwordField() const { return m_password; }
     QLineEdit *serverField() const { return m_server; }
+    QCheckBox *allowUnencryptedBox() const { return m_allowUnencrypted; }
+    QLabel *passwordPlaceLabel() const { return m_passwordPlace; }
 
 private:
+    void showPasswordPlace(const CredentialResult &result);
+
     QLineEdit *m_jid = nullptr;
     QLineEdit *m_password = nullptr;
     QLineEdit *m_server = nullptr;
+    QCheckBox *m_allowUnencrypted = nullptr;
+    QLabel *m_passwordPlace = nullptr;
+    CredentialStore m_credentials;
+    QString m_storedPassword;
 };
 
 } // namespace tilvano::messengerpage

@@ -11,6 +11,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QPushButton>
 
 namespace tilvano::messengerpage {
 
@@ -86,7 +87,7 @@ Main::Main(QWidget *parent)
     lbError->setVisible(false);
 
     m_account = new AccountFields(this);
-    m_account->setGeometry(twipsRect(375, 4260, 6315, 1650));
+    m_account->setGeometry(twipsRect(375, 4200, 6315, 1980));
 
     // Init fills and saving writes the pickers in this order.
     addMacroPicker(MacroInvite, QStringLiteral("MacroInvite"));
@@ -102,6 +103,7 @@ Main::Main(QWidget *parent)
     watchForEdits(m_account->jidField());
     watchForEdits(m_account->passwordField());
     watchForEdits(m_account->serverField());
+    watchForEdits(m_account->allowUnencryptedBox());
 }
 
 Main::~Main()
@@ -132,10 +134,13 @@ void Main::saveSettings()
     writeSetting(activeKey, checkBoxValue(cbActive));
     writeSetting(MessengerReactions::enableDefaultKey(), checkBoxValue(cbEnableDefault));
     // A messenger logged on with the old account would keep using it until
-    // the next start; connect afresh with the new one.
-    if (m_account->save() && oMessenger) {
+    // the next start; connect afresh with the new one. A page that had no
+    // messenger (no account yet) gets one now.
+    const bool accountChanged = m_account->save();
+    if (cbActive->isChecked() && (accountChanged || !oMessenger)) {
         releaseMessenger();
-        connectMessenger();
+        if (connectMessenger() && !m_inErrorState)
+            setReactionControlsEnabled(true);
     }
 }
 
@@ -158,6 +163,16 @@ PageHelp Main::help() const
                  QStringLiteral("<FRIENDLYNAME> = Einladender Benutzer"),
                  QStringLiteral("<APPLICATION> = Programm, zu dem eingeladen wird"),
                  QString(),
+                 QStringLiteral("Was Tilvano mit Ihrem Chat-Konto tut:"),
+                 QStringLiteral("Tilvano meldet sich als zusätzliches Gerät mit der Priorität -1 an."),
+                 QStringLiteral("Nachrichten an Sie erreichen weiter Ihr eigenes Chatprogramm;"),
+                 QStringLiteral("Tilvano erhält Kopien davon (Message Carbons) und sagt jede einmal an."),
+                 QStringLiteral("Nachrichten, die der Server aufbewahrt hat, während Sie offline waren,"),
+                 QStringLiteral("bleiben für Ihr Chatprogramm liegen und werden nicht angesagt."),
+                 QStringLiteral("Wer beim Anmelden schon online ist, wird nicht angesagt, nur spätere Änderungen."),
+                 QStringLiteral("Der Server wird über die Domain der Jabber-ID gefunden (DNS-SRV);"),
+                 QStringLiteral("das Feld Server braucht es nur, um einen anderen anzugeben."),
+                 QStringLiteral("Die Verbindung ist verschlüsselt (TLS), außer Sie erlauben es für einen Server im eigenen Netz."),
                  QString(),
                  QString()};
     box.icon = DialogService::Information;
@@ -171,8 +186,12 @@ void Main::cbActive_Toggled(bool ticked)
             return;
     } else {
         releaseMessenger();
+        // Switched off, nothing is failing any more.
+        if (m_inErrorState)
+            leaveErrorState();
     }
-    setReactionControlsEnabled(ticked);
+    if (!m_inErrorState)
+        setReactionControlsEnabled(ticked);
     markChanged();
 }
 
@@ -190,6 +209,8 @@ bool Main::connectMessenger()
         return false;
     }
     oMessenger = std::move(created);
+    connect(oMessenger.get(), &messenger::Messenger::connectionProblemChanged, this, &Main::showConnectionProblem);
+    connect(oMessenger.get(), &messenger::Messenger::OnLogonResult, this, &Main::messengerLoggedOn);
     const ReactionMacros macros{MacroLogon, MacroMessage, MacroLogoff, MacroInvite};
     m_reactions = std::make_unique<MessengerReactions>(*oMessenger, kibo(), macros);
     return true;
@@ -199,6 +220,8 @@ void Main::releaseMessenger()
 {
     m_reactions.reset();
     oMessenger.reset();
+    if (!m_inErrorState)
+        lbError->setVisible(false);
 }
 
 void Main::setReactionControlsEnabled(bool enabled)
@@ -214,7 +237,38 @@ void Main::ShowInitError(const ErrorInfo &error)
     const QString text = QStringLiteral("Es ist ein Fehler aufgetreten: ") + QString::number(error.number)
         + QStringLiteral(" - ") + error.description + QStringLiteral(" in ") + error.source
         + QStringLiteral(" Zeile ") + QString::number(error.line);
-    showErrorState(lbError, text, {cbActive, cbEnableDefault});
+    showErrorState(lbError, text, {cbEnableDefault});
+    // What it takes to mend the error stays at hand: the account (never
+    // disabled), the switch and the save button.
+    saveButton()->setEnabled(true);
+    cbActive->setEnabled(true);
+}
+
+void Main::leaveErrorState()
+{
+    m_inErrorState = false;
+    lbError->setVisible(false);
+    setReactionControlsEnabled(cbActive->isChecked());
+}
+
+void Main::showConnectionProblem(const QString &problem)
+{
+    if (problem.isEmpty()) {
+        if (!m_inErrorState)
+            lbError->setVisible(false);
+        return;
+    }
+    QPalette red = lbError->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    lbError->setPalette(red);
+    lbError->setText(problem);
+    lbError->setVisible(true);
+}
+
+void Main::messengerLoggedOn(qint32 result)
+{
+    if (result == messenger::LogonResult::Ok && m_inErrorState)
+        leaveErrorState();
 }
 
 } // namespace tilvano::messengerpage

@@ -16,7 +16,10 @@ class MessengerReactions;
 // The chat page: while "Aktiv" is ticked it holds a messenger and lets the
 // character react to it (MessengerReactions); the page itself chooses the
 // macros, whether the messenger's own notification still shows, and the
-// account the messenger logs on with.
+// account the messenger logs on with. Why the messenger is not logged on
+// shows in the error label. When no messenger can be had (no account yet),
+// the page is in its error state, but the account, "Aktiv" and "Speichern"
+// stay usable: saving an account connects, and logging on ends the state.
 class Main final : public PluginPage {
     Q_OBJECT
 public:
@@ -52,6 +55,9 @@ private:
     void releaseMessenger();
     void setReactionControlsEnabled(bool enabled);
     void ShowInitError(const ErrorInfo &error);
+    void leaveErrorState();
+    void showConnectionProblem(const QString &problem);
+    void messengerLoggedOn(qint32 result);
 
     QCheckBox *cbActive = nullptr;
     MacroBox *MacroLogon = nullptr;

@@ -63,6 +63,7 @@ MessengerReactions::MessengerReactions(Messenger &messenger, Agent *kibo, const 
             [this](const MessengerUser &user, qint32, const QString &, const QString &appName, const QString &, qint32,
                    bool &) { onAppInvite(user, appName); });
     connect(&messenger, &Messenger::OnNewerClientAvailable, this, &MessengerReactions::onNewerClientAvailable);
+    connect(&messenger, &Messenger::connectionLost, this, &MessengerReactions::onConnectionLost);
 }
 
 QString MessengerReactions::stateSentence(int newState, int previousState)
@@ -161,6 +162,15 @@ void MessengerReactions::onAppInvite(const MessengerUser &user, const QString &a
     script = ReplacePlaceholder(script, QStringLiteral("<FRIENDLYNAME>"), EscapeQuotes(user.friendlyName));
     script = ReplacePlaceholder(script, QStringLiteral("<APPLICATION>"), EscapeQuotes(appName));
     m_kibo->RunMacroText(script);
+}
+
+void MessengerReactions::onConnectionLost()
+{
+    // Once per loss: the attempts to get it back are shown on the page only.
+    if (!m_kibo)
+        return;
+    QString spoken = lostConnectionSentence();
+    m_kibo->SpeakIt(spoken);
 }
 
 void MessengerReactions::onNewerClientAvailable()

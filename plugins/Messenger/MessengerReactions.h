@@ -24,8 +24,8 @@ struct ReactionMacros {
 
 // What the character does when the messenger reports something: messages and
 // invitations run the chosen macros with the sender and text filled in, log-on
-// and log-off run theirs, and contact state changes and file offers are
-// announced in German. Lives as long as the page holds the messenger.
+// and log-off run theirs, and contact state changes, file offers and a lost
+// connection are announced in German. Lives as long as the page holds the messenger.
 //
 // Everything that comes from the network is escaped before it goes into a
 // script or a sentence. A handler that cannot do its work (no character, a
@@ -44,6 +44,9 @@ public:
     // messages and state changes still takes place ("1": yes).
     static QString enableDefaultKey() { return QStringLiteral("EnableDefault"); }
 
+    // Said when a logged-on connection breaks off.
+    static QString lostConnectionSentence() { return QStringLiteral("Die Verbindung zum Chat ist abgebrochen."); }
+
 private:
     void onTextReceived(const messenger::MessengerUser &source, const QString &text, bool &enableDefault);
     void onUserStateChanged(const messenger::MessengerUser &user, int previousState, bool &enableDefault);
@@ -52,6 +55,7 @@ private:
     void onFileTransferInvite(const messenger::MessengerUser &user, const QString &fileName);
     void onAppInvite(const messenger::MessengerUser &user, const QString &appName);
     void onNewerClientAvailable();
+    void onConnectionLost();
 
     // Declines the messenger's own reaction unless the stored choice allows
     // it. The stored value counts, not the box on the page: a change takes

@@ -1,8 +1,11 @@
 // The chat page against a messenger double: loading, switching on and off,
-// the error state, saving, and what the character does for each event.
+// the error state and how to leave it, saving, connection problems, and what
+// the character does for each event. Passwords go to the settings store:
+// the page's bus has no secret store.
 #include "FakeMessenger.h"
 
 #include "PageFixture.h"
+#include "PrivateSessionBus.h"
 
 #include "MakroCombo/MacroBox.h"
 #include "plugins/Messenger/AccountFields.h"
@@ -19,6 +22,7 @@ Q_DECLARE_METATYPE(tilvano::messenger::MessengerUser)
 
 using namespace tilvano;
 using namespace tilvano::test;
+using test::PrivateSessionBus;
 using messenger::MessengerUser;
 using messengerpage::DecodeUmlauts;
 using messengerpage::Main;
@@ -37,6 +41,13 @@ class TestMessengerPage : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase()
+    {
+        m_bus = std::make_unique<PrivateSessionBus>(PrivateSessionBus::SecretStore::None);
+        QVERIFY2(m_bus->isReady(), qPrintable(m_bus->error()));
+    }
+    void cleanupTestCase() { m_bus.reset(); }
+
     void init()
     {
         bench = std::make_unique<AgentTestBench>();
@@ -113,7 +124,7 @@ private slots:
         QVERIFY(!page->enableDefaultBox()->isEnabled());
     }
 
-    void missingMessengerPutsThePageIntoItsErrorState()
+    void missingMessengerPutsThePageIntoAMendableErrorState()
     {
         factory->failWith = {429, QStringLiteral("Messenger"), QStringLiteral("Kein Konto eingerichtet."), 0};
         page = std::make_unique<Main>();
@@ -121,15 +132,59 @@ private slots:
         QVERIFY(!page->errorLabel()->isHidden());
         QCOMPARE(page->errorLabel()->text(),
                  QStringLiteral("Es ist ein Fehler aufgetreten: 429 - Kein Konto eingerichtet. in Messenger Zeile 0"));
-        QVERIFY(!page->activeBox()->isEnabled());
         QVERIFY(!page->enableDefaultBox()->isEnabled());
-        QVERIFY(!page->saveButton()->isEnabled());
         QVERIFY(!page->messagePicker()->Enabled());
         QVERIFY(!page->PageChanged());
         QVERIFY(!page->LastError().isError());
         QVERIFY(bench->dialogs.shown().isEmpty());
-        // The account can still be entered: the closing prompt saves it.
+        // What it takes to mend it stays at hand.
+        QVERIFY(page->activeBox()->isEnabled());
+        QVERIFY(page->saveButton()->isEnabled());
         QVERIFY(page->accountFields()->jidField()->isEnabled());
+
+        // Saving an account connects; logging on ends the error state.
+        factory->failWith = {};
+        page->accountFields()->jidField()->setText(QStringLiteral("carol@example.org"));
+        page->accountFields()->passwordField()->setText(QStringLiteral("geheim"));
+        page->SaveAll();
+        QVERIFY(page->messengerObject());
+        QVERIFY(!page->errorLabel()->isHidden());
+        factory->last->state = UserState::Online;
+        emit factory->last->OnLogonResult(messenger::LogonResult::Ok);
+        QVERIFY(page->errorLabel()->isHidden());
+        QVERIFY(page->messagePicker()->Enabled());
+        QVERIFY(page->enableDefaultBox()->isEnabled());
+
+        // Switched off in the error state, nothing fails any more.
+        factory->failWith = {429, QStringLiteral("Messenger"), QStringLiteral("Kaputt."), 0};
+        page->activeBox()->click();
+        page->activeBox()->click();
+        QVERIFY(!page->errorLabel()->isHidden());
+        page->activeBox()->click();
+        QVERIFY(page->errorLabel()->isHidden());
+        QVERIFY(!page->messagePicker()->Enabled());
+    }
+
+    void connectionProblemsAreShownAndALossIsSpokenOnce()
+    {
+        FakeMessenger &m = activePage();
+        emit m.connectionProblemChanged(QStringLiteral("Der Chat-Server hat die Anmeldung abgelehnt."));
+        QVERIFY(!page->errorLabel()->isHidden());
+        QCOMPARE(page->errorLabel()->text(), QStringLiteral("Der Chat-Server hat die Anmeldung abgelehnt."));
+        // The page stays usable: only the label tells.
+        QVERIFY(page->messagePicker()->Enabled());
+        QVERIFY(page->saveButton()->isEnabled());
+        QVERIFY(pageCalls().isEmpty());
+        emit m.connectionProblemChanged(QString());
+        QVERIFY(page->errorLabel()->isHidden());
+
+        m.state = UserState::Offline;
+        emit m.connectionLost();
+        emit m.OnLogoff();
+        emit m.OnLogonResult(messenger::LogonResult::ServerUnreachable);
+        emit m.OnLogonResult(messenger::LogonResult::ServerUnreachable);
+        QCOMPARE(pageCalls(), (QStringList{QStringLiteral("SpeakIt: Die Verbindung zum Chat ist abgebrochen."),
+                                           QStringLiteral("RunMacroByName: Abmeldung")}));
     }
 
     void saveAllWritesEveryKeyAndReconnectsForANewAccount()
@@ -140,6 +195,8 @@ private slots:
         page->messagePicker()->setText(QStringLiteral("Einladung"));
         page->accountFields()->jidField()->setText(QStringLiteral(" carol@example.org "));
         page->accountFields()->passwordField()->setText(QStringLiteral("geheim"));
+        page->accountFields()->serverField()->setText(QStringLiteral("192.168.1.5:5223"));
+        page->accountFields()->allowUnencryptedBox()->click();
         QVERIFY(page->PageChanged());
         bench->clearLog();
 
@@ -151,13 +208,26 @@ private slots:
         QCOMPARE(storedMessengerValue(QStringLiteral("MacroMessage")), QStringLiteral("Einladung"));
         QCOMPARE(storedMessengerValue(QStringLiteral("MacroLogon")), QStringLiteral("Anmeldung"));
         QCOMPARE(storedMessengerValue(QStringLiteral("Jid")), QStringLiteral("carol@example.org"));
-        QCOMPARE(storedMessengerValue(QStringLiteral("Password")), QStringLiteral("geheim"));
-        QCOMPARE(storedMessengerValue(QStringLiteral("Server")), QString());
+        QCOMPARE(storedMessengerValue(QStringLiteral("Server")), QStringLiteral("192.168.1.5:5223"));
+        QCOMPARE(storedMessengerValue(QStringLiteral("RequireTls")), QStringLiteral("False"));
         QCOMPARE(factory->created, 2);
+        // Without a secret store the password goes to the private settings,
+        // and the page says so.
+        QTRY_COMPARE(page->accountFields()->passwordPlaceLabel()->text(),
+                     QStringLiteral("Passwort in den privaten Einstellungen (kein Schlüsselbund gefunden)"));
+        QCOMPARE(storedMessengerValue(QStringLiteral("Password")), QStringLiteral("geheim"));
 
         // Saving again without an account change keeps the connection.
         page->SaveAll();
         QCOMPARE(factory->created, 2);
+
+        // Loaded again: the password is filled in, and that is no edit.
+        page.reset();
+        page = std::make_unique<Main>();
+        page->Init(agent.get());
+        QTRY_COMPARE(page->accountFields()->passwordField()->text(), QStringLiteral("geheim"));
+        QVERIFY(page->accountFields()->allowUnencryptedBox()->isChecked());
+        QVERIFY(!page->PageChanged());
     }
 
     void messageRunsTheMessageMacroWithEscapedSenderAndText()
@@ -335,6 +405,7 @@ private:
     std::unique_ptr<Agent> agent;
     std::unique_ptr<FakeMessengerFactory> factory;
     std::unique_ptr<Main> page;
+    std::unique_ptr<PrivateSessionBus> m_bus;
 };
 
 QTEST_MAIN(TestMessengerPage)

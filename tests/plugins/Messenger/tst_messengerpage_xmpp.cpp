@@ -1,15 +1,23 @@
 // The chat page end to end: a Prosody server on loopback, the page's own XMPP
-// messenger logged on as alice, and bob talking to her. What the character is
-// asked to do is read from its log.
+// messenger logged on as alice, and her contacts talking to her. What the
+// character is asked to do is read from its log. The session bus is the
+// test's own, without a secret store: passwords live in the settings.
 #include "PageFixture.h"
+#include "PrivateSessionBus.h"
 #include "ProsodyServer.h"
 #include "TestPeer.h"
 
+#include "MakroCombo/MacroBox.h"
 #include "platform/messenger/MessengerAccount.h"
 #include "platform/messenger/MessengerFactory.h"
 #include "platform/messenger/XmppMessenger.h"
+#include "plugins/Messenger/AccountFields.h"
 #include "plugins/Messenger/Main.h"
 
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QtTest>
 
 using namespace tilvano;
@@ -19,6 +27,7 @@ using namespace tilvano::messenger;
 namespace {
 
 constexpr int waitMs = 20000;
+const QString alice = QStringLiteral("alice@localhost");
 const QString bobName = QStringLiteral("Bob \"der\" Baumeister");
 const QString bobSpoken = QStringLiteral("Bob \"\"der\"\" Baumeister");
 
@@ -39,8 +48,10 @@ public:
     std::unique_ptr<Messenger> createMessenger(ErrorInfo &error) override
     {
         auto messenger = XmppMessenger::create(error, std::make_unique<RecordingNotifier>(notes));
-        if (messenger)
+        if (messenger) {
             messenger->setReconnectPauses(200, 1000);
+            messenger->setSettlePause(0);
+        }
         return messenger;
     }
     QStringList notes;
@@ -55,21 +66,21 @@ private slots:
     void initTestCase()
     {
         if (!ProsodyServer::isInstalled())
-            QSKIP("prosody is not installed");
+            QFAIL("prosody is not installed");
+        m_bus = std::make_unique<PrivateSessionBus>(PrivateSessionBus::SecretStore::None);
+        QVERIFY2(m_bus->isReady(), qPrintable(m_bus->error()));
         m_bench = std::make_unique<AgentTestBench>();
         m_agent = m_bench->agentWithCharacter();
         m_server = std::make_unique<ProsodyServer>();
-        QVERIFY(m_server->prepare({{QStringLiteral("alice@localhost"), QStringLiteral("Alice")},
-                                   {QStringLiteral("bob@localhost"), bobName}}));
-        QVERIFY2(m_server->registerAccount(QStringLiteral("alice"), QStringLiteral("geheim-a")),
-                 qPrintable(m_server->lastError()));
-        QVERIFY2(m_server->registerAccount(QStringLiteral("bob"), QStringLiteral("geheim-b")),
-                 qPrintable(m_server->lastError()));
+        QVERIFY(m_server->prepare({{alice, QStringLiteral("Alice")},
+                                   {QStringLiteral("bob@localhost"), bobName},
+                                   {QStringLiteral("dave@localhost"), QStringLiteral("Dave")},
+                                   {QStringLiteral("erin@localhost"), QStringLiteral("Erin")}}));
+        for (const char *user : {"alice", "bob", "dave", "erin"}) {
+            const QString name = QString::fromLatin1(user);
+            QVERIFY2(m_server->registerAccount(name, QStringLiteral("geheim-") + name), qPrintable(m_server->lastError()));
+        }
         QVERIFY2(m_server->start(), qPrintable(m_server->lastError() + m_server->log()));
-
-        MessengerAccount{QStringLiteral("alice@localhost"), QStringLiteral("geheim-a"), QStringLiteral("127.0.0.1"),
-                         m_server->port(), false}
-            .save();
         storeMessengerMacros();
         m_factory = std::make_unique<RecordingXmppFactory>();
     }
@@ -77,33 +88,89 @@ private slots:
     void cleanupTestCase()
     {
         m_page.reset();
-        m_bob.reset();
+        m_contacts.clear();
         if (m_server)
             m_server->stop();
         m_factory.reset();
         m_agent.reset();
         m_bench.reset();
+        m_bus.reset();
     }
 
-    void logOnRunsTheLogonMacro()
+    void aNewUserSavesAnAccountAndThePageConnects()
     {
+        // Nothing stored: the page starts in its error state.
         m_page = std::make_unique<messengerpage::Main>();
         m_page->Init(m_agent.get());
+        QVERIFY(!m_page->messengerObject());
+        QVERIFY(!m_page->errorLabel()->isHidden());
+        QVERIFY(m_page->saveButton()->isEnabled());
+
+        messengerpage::AccountFields *account = m_page->accountFields();
+        QTest::keyClicks(account->jidField(), alice);
+        QTest::keyClicks(account->passwordField(), QStringLiteral("geheim-alice"));
+        QTest::keyClicks(account->serverField(), QStringLiteral("127.0.0.1:%1").arg(m_server->port()));
+        account->allowUnencryptedBox()->click();
+        m_page->saveButton()->click();
+
         QVERIFY(m_page->messengerObject());
         QTRY_VERIFY_WITH_TIMEOUT(calls().contains(QStringLiteral("RunMacroByName: Anmeldung")), waitMs);
         QCOMPARE(m_page->messengerObject()->localState(), UserState::Online);
+        QVERIFY(m_page->errorLabel()->isHidden());
+        QVERIFY(m_page->activeBox()->isChecked());
+        QVERIFY(m_page->messagePicker()->Enabled());
+        QVERIFY(!m_page->PageChanged());
+        QCOMPARE(storedMessengerValue(QStringLiteral("Password")), QStringLiteral("geheim-alice"));
+        QCOMPARE(account->passwordPlaceLabel()->text(),
+                 QStringLiteral("Passwort in den privaten Einstellungen (kein Schlüsselbund gefunden)"));
     }
 
-    void contactComingOnlineIsSpoken()
+    void aWrongPasswordIsShownAndTheCharacterSaysNothing()
     {
         QVERIFY(m_page);
         m_bench->clearLog();
-        m_bob = std::make_unique<TestPeer>();
-        QVERIFY(m_bob->logOn(QStringLiteral("bob@localhost"), QStringLiteral("geheim-b"), m_server->port()));
-        QTRY_COMPARE_WITH_TIMEOUT(calls(), QStringList{QStringLiteral("SpeakIt: ") + bobSpoken
-                                                       + QStringLiteral(" hat sich gerade angemeldet")},
-                                  waitMs);
-        QTRY_VERIFY_WITH_TIMEOUT(m_factory->notes.contains(bobName + QStringLiteral("|ist jetzt angemeldet")), waitMs);
+        m_page->accountFields()->passwordField()->setText(QStringLiteral("falsch"));
+        m_page->SaveAll();
+        QElapsedTimer clock;
+        clock.start();
+        QTRY_COMPARE_WITH_TIMEOUT(
+            m_page->errorLabel()->text(),
+            QStringLiteral("Der Chat-Server hat die Anmeldung abgelehnt: Jabber-ID oder Passwort stimmen nicht."), 5000);
+        QVERIFY(clock.elapsed() < 5000);
+        QVERIFY(!m_page->errorLabel()->isHidden());
+        // The old connection went with its messenger; the new one says nothing.
+        QCOMPARE(calls(), QStringList());
+    }
+
+    void logOnAmongOnlineContactsAnnouncesNobodyButLaterChanges()
+    {
+        QVERIFY(m_page);
+        for (const char *user : {"bob", "dave", "erin"}) {
+            auto peer = std::make_shared<TestPeer>();
+            const QString name = QString::fromLatin1(user);
+            QVERIFY(peer->logOn(name + QStringLiteral("@localhost"), QStringLiteral("geheim-") + name, m_server->port()));
+            m_contacts.append(peer);
+        }
+        m_bob = m_contacts.first().get();
+
+        // The right password again; three contacts are online already.
+        m_bench->clearLog();
+        m_factory->notes.clear();
+        m_page->accountFields()->passwordField()->setText(QStringLiteral("geheim-alice"));
+        m_page->SaveAll();
+        QTRY_VERIFY_WITH_TIMEOUT(calls().contains(QStringLiteral("RunMacroByName: Anmeldung")), waitMs);
+        QVERIFY(m_page->errorLabel()->isHidden());
+        m_companion = m_bob->waitForCompanionOf(alice);
+        QVERIFY(!m_companion.isEmpty());
+
+        // Bob's change after that is news, once.
+        m_bob->send(QStringLiteral("<presence><show>away</show></presence>"));
+        QTRY_VERIFY_WITH_TIMEOUT(calls().size() == 2, waitMs);
+        QCOMPARE(callsAfterMarker(), (QStringList{QStringLiteral("RunMacroByName: Anmeldung"),
+                                       QStringLiteral("SpeakIt: ") + bobSpoken + QStringLiteral(" ist weg")}));
+        // Nor does the desktop hear of anyone logging on.
+        QVERIFY2(!m_factory->notes.join(QLatin1Char('\n')).contains(QStringLiteral("angemeldet")),
+                 qPrintable(m_factory->notes.join(QLatin1Char('\n'))));
     }
 
     void messagesRunTheMessageMacroWithSenderAndDecodedText()
@@ -113,10 +180,10 @@ private slots:
         const qsizetype notesBefore = m_factory->notes.size();
         // Blank messages run nothing; the stream keeps the order, so the last
         // message shows the others were handled.
-        m_bob->send(QStringLiteral("<message to='alice@localhost' type='chat'><body>   </body></message>"));
-        m_bob->send(QStringLiteral("<message to='alice@localhost' type='chat'><body>&#13;&#10;</body></message>"));
-        m_bob->send(QStringLiteral("<message to='alice@localhost' type='chat'>"
-                                   "<body>SchÃ¶n &amp; \"São\" &lt;b&gt;</body></message>"));
+        m_bob->send(QStringLiteral("<message to='%1' type='chat'><body>   </body></message>").arg(m_companion));
+        m_bob->send(QStringLiteral("<message to='%1' type='chat'><body>&#13;&#10;</body></message>").arg(m_companion));
+        m_bob->send(QStringLiteral("<message to='%1' type='chat'>"
+                                   "<body>SchÃ¶n &amp; \"São\" &lt;b&gt;</body></message>").arg(m_companion));
         const QStringList expected{QStringLiteral("RunMacroText: x = \"") + bobSpoken
                                    + QStringLiteral("|Schön & \"\"São\"\" <b>\"")};
         QTRY_VERIFY2_WITH_TIMEOUT(calls() == expected, qPrintable(calls().join(QLatin1Char('\n'))), waitMs);
@@ -127,9 +194,10 @@ private slots:
     {
         QVERIFY(m_bob);
         storeMessengerValue(QStringLiteral("EnableDefault"), QStringLiteral("0"));
+        m_bob->send(QStringLiteral("<presence/>"));   // back from away: not announced
         m_bench->clearLog();
         m_factory->notes.clear();
-        m_bob->send(QStringLiteral("<message to='alice@localhost' type='chat'><body>leise</body></message>"));
+        m_bob->send(QStringLiteral("<message to='%1' type='chat'><body>leise</body></message>").arg(m_companion));
         m_bob->send(QStringLiteral("<presence type='unavailable'/>"));
         m_bob->send(QStringLiteral("<presence/>"));
         QTRY_VERIFY2_WITH_TIMEOUT(calls().size() == 3, qPrintable(calls().join(QLatin1Char('\n'))), waitMs);
@@ -141,24 +209,51 @@ private slots:
         storeMessengerValue(QStringLiteral("EnableDefault"), QStringLiteral("1"));
     }
 
-    void lostServerRunsTheLogoffMacro()
+    void aLostServerIsAnnouncedOnceAndShown()
     {
         QVERIFY(m_page);
         m_bench->clearLog();
+        m_contacts.clear();
+        m_bob = nullptr;
+        QTRY_COMPARE_WITH_TIMEOUT(calls().filter(QStringLiteral(" hat uns verlassen")).size(), 3, waitMs);
+        m_bench->clearLog();
         m_server->stop();
-        QTRY_VERIFY_WITH_TIMEOUT(calls().contains(QStringLiteral("RunMacroByName: Abmeldung")), waitMs);
+        const QStringList lost{QStringLiteral("SpeakIt: Die Verbindung zum Chat ist abgebrochen."),
+                               QStringLiteral("RunMacroByName: Abmeldung")};
+        QTRY_COMPARE_WITH_TIMEOUT(calls(), lost, waitMs);
         QCOMPARE(m_page->messengerObject()->localState(), UserState::Offline);
+        // The attempts to get it back show on the page, in silence.
+        QTRY_VERIFY_WITH_TIMEOUT(m_page->errorLabel()->text().contains(QStringLiteral("nicht erreichbar")), waitMs);
+        QVERIFY(!m_page->errorLabel()->isHidden());
+        QCOMPARE(calls(), lost);
     }
 
 private:
     QStringList calls() const { return pageCalls(*m_bench); }
 
+    // Sends a message from bob to the companion and waits for the page's
+    // macro for it: what bob sent before has been handled by then. The
+    // calls so far, without that one.
+    QStringList callsAfterMarker()
+    {
+        m_bob->send(QStringLiteral("<message to='%1' type='chat'><body>Markierung</body></message>").arg(m_companion));
+        const QString call = QStringLiteral("RunMacroText: x = \"") + bobSpoken + QStringLiteral("|Markierung\"");
+        if (!QTest::qWaitFor([&] { return calls().contains(call); }, waitMs))
+            return {QStringLiteral("no marker")};
+        QStringList before = calls();
+        before.removeAll(call);
+        return before;
+    }
+
+    std::unique_ptr<PrivateSessionBus> m_bus;
     std::unique_ptr<AgentTestBench> m_bench;
     std::unique_ptr<Agent> m_agent;
     std::unique_ptr<ProsodyServer> m_server;
     std::unique_ptr<RecordingXmppFactory> m_factory;
     std::unique_ptr<messengerpage::Main> m_page;
-    std::unique_ptr<TestPeer> m_bob;
+    QList<std::shared_ptr<TestPeer>> m_contacts;
+    TestPeer *m_bob = nullptr;
+    QString m_companion;
 };
 
 QTEST_MAIN(TestMessengerPageXmpp)

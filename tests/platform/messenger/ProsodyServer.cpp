@@ -153,6 +153,7 @@ void ProsodyServer::stop()
 {
     if (!m_process)
         return;
+    resume();
     if (m_process->state() != QProcess::NotRunning) {
         m_process->terminate();
         if (!m_process->waitForFinished(10000)) {
@@ -161,6 +162,16 @@ void ProsodyServer::stop()
         }
     }
     m_process.reset();
+}
+
+bool ProsodyServer::freeze()
+{
+    return isRunning() && ::kill(pid_t(m_process->processId()), SIGSTOP) == 0;
+}
+
+bool ProsodyServer::resume()
+{
+    return isRunning() && ::kill(pid_t(m_process->processId()), SIGCONT) == 0;
 }
 
 bool ProsodyServer::isRunning() const

@@ -31,6 +31,10 @@ public:
     bool start(int timeoutMs = 20000);
     void stop();
     bool isRunning() const;
+    // Freezes the server, as a hung one or a dead link would look: its
+    // connections stay open but nothing answers. resume() thaws it.
+    bool freeze();
+    bool resume();
 
     quint16 port() const { return m_port; }
     QString domain() const { return QStringLiteral("localhost"); }

@@ -65,6 +65,7 @@ private slots:
     void strangersAreNamedByTheirVCardNickname();
     void anIdleConnectionSleeps();
     void reconnectAfterALostConnectionIsQuietToo();
+    void keepAlivePingsFindAServerThatStoppedAnswering();
     void reopeningALiveSessionStartsAfresh();
     void refusedPasswordIsShownAndNotRetried();
     void encryptionIsDemandedUnlessAllowedForALocalServer();
@@ -404,6 +405,29 @@ void TestXmppMessenger::reconnectAfterALostConnectionIsQuietToo()
     sendMarker();
     QCOMPARE(m_rec->states.size(), 0);
     QCOMPARE(m_rec->losses, 1);
+}
+
+void TestXmppMessenger::keepAlivePingsFindAServerThatStoppedAnswering()
+{
+    QVERIFY(m_alice);
+    m_rec->losses = 0;
+    m_rec->logons.clear();
+    // Answered pings keep a healthy connection, however often they go.
+    m_alice->setKeepAliveInterval(100);
+    QTest::qWait(600);
+    QCOMPARE(m_rec->losses, 0);
+    QCOMPARE(m_alice->localState(), UserState::Online);
+
+    // A server that stops answering loses the connection after two pings.
+    QVERIFY(m_server->freeze());
+    QTRY_COMPARE_WITH_TIMEOUT(m_rec->losses, 1, waitMs);
+    QVERIFY(m_alice->connectionProblem().contains(QStringLiteral("abgebrochen")));
+    QVERIFY(m_server->resume());
+    m_alice->setKeepAliveInterval(60 * 1000);
+    QTRY_VERIFY_WITH_TIMEOUT(m_rec->logons.contains(LogonResult::Ok), waitMs);
+    m_companionJid = m_bob->waitForCompanionOf(alice, m_companionJid);
+    QVERIFY(!m_companionJid.isEmpty());
+    sendMarker();
 }
 
 void TestXmppMessenger::reopeningALiveSessionStartsAfresh()

@@ -39,26 +39,39 @@ bool waitFor(const std::function<bool()> &done, int timeoutMs)
     return true;
 }
 
-void BM_MessageToOnTextReceived(benchmark::State &state)
+// A server with alice and bob, and alice's messenger logged on to it; null
+// (and the benchmark skipped) when either fails.
+std::unique_ptr<XmppMessenger> aliceLoggedOn(test::ProsodyServer &server, benchmark::State &state)
 {
-    test::ProsodyServer server;
     if (!server.prepare({{QStringLiteral("alice@localhost"), QStringLiteral("Alice")},
                          {QStringLiteral("bob@localhost"), QStringLiteral("Bob")}})
         || !server.registerAccount(QStringLiteral("alice"), QStringLiteral("a"))
         || !server.registerAccount(QStringLiteral("bob"), QStringLiteral("b")) || !server.start()) {
         state.SkipWithError("prosody could not be started");
-        return;
+        return nullptr;
     }
     MessengerAccount account{QStringLiteral("alice@localhost"), QStringLiteral("a"), QStringLiteral("127.0.0.1"),
                              server.port(), false};
-    XmppMessenger alice(account, std::make_unique<SilentNotifier>());
+    auto alice = std::make_unique<XmppMessenger>(account, std::make_unique<SilentNotifier>());
+    if (!waitFor([&] { return alice->localState() == UserState::Online; }, 20000)) {
+        state.SkipWithError("log-in failed");
+        return nullptr;
+    }
+    return alice;
+}
+
+void BM_MessageToOnTextReceived(benchmark::State &state)
+{
+    test::ProsodyServer server;
+    const std::unique_ptr<XmppMessenger> alice = aliceLoggedOn(server, state);
+    if (!alice)
+        return;
     int received = 0;
-    QObject::connect(&alice, &Messenger::OnTextReceived, &alice,
+    QObject::connect(alice.get(), &Messenger::OnTextReceived, alice.get(),
                      [&](const MessengerUser &, const QString &, const QString &, bool &) { ++received; });
     test::TestPeer bob;
     test::TestPeer aliceClient;
-    if (!waitFor([&] { return alice.localState() == UserState::Online; }, 20000)
-        || !bob.logOn(QStringLiteral("bob@localhost"), QStringLiteral("b"), server.port())
+    if (!bob.logOn(QStringLiteral("bob@localhost"), QStringLiteral("b"), server.port())
         || !aliceClient.logOn(QStringLiteral("alice@localhost/pc"), QStringLiteral("a"), server.port(),
                               QStringLiteral("<presence><priority>5</priority></presence>"))) {
         state.SkipWithError("log-in failed");
@@ -78,10 +91,6 @@ void BM_MessageToOnTextReceived(benchmark::State &state)
     }
 }
 BENCHMARK(BM_MessageToOnTextReceived)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(200);
-
-} // namespace
-
-namespace {
 
 // Sleeps and wake-ups of every thread of this program so far.
 qint64 wakeUpsOfThisProcess()
@@ -105,18 +114,9 @@ qint64 wakeUpsOfThisProcess()
 void BM_IdleWakeUpsPerMinute(benchmark::State &state)
 {
     test::ProsodyServer server;
-    if (!server.prepare({{QStringLiteral("alice@localhost"), QStringLiteral("Alice")}})
-        || !server.registerAccount(QStringLiteral("alice"), QStringLiteral("a")) || !server.start()) {
-        state.SkipWithError("prosody could not be started");
+    const std::unique_ptr<XmppMessenger> alice = aliceLoggedOn(server, state);
+    if (!alice)
         return;
-    }
-    MessengerAccount account{QStringLiteral("alice@localhost"), QStringLiteral("a"), QStringLiteral("127.0.0.1"),
-                             server.port(), false};
-    XmppMessenger alice(account, std::make_unique<SilentNotifier>());
-    if (!waitFor([&] { return alice.localState() == UserState::Online; }, 20000)) {
-        state.SkipWithError("log-in failed");
-        return;
-    }
     waitFor([] { return false; }, 4000); // the answers to the log-on
     for (auto _ : state) {
         const qint64 before = wakeUpsOfThisProcess();

@@ -5,7 +5,6 @@
 #include <QHash>
 #include <QString>
 
-#include <deque>
 #include <memory>
 #include <vector>
 
@@ -52,9 +51,27 @@ using Block = std::vector<StmtPtr>;
 
 // What a name refers to, settled once after the whole text is parsed.
 struct Binding {
-    enum Kind { Unbound, Local, Parameter, Global, Constant, ProcedureCall, BuiltinCall, PublishedObject, LateBound, Undefined };
+    enum Kind {
+        Unbound,
+        Local,
+        Parameter,
+        Global,
+        // A name the top-level code uses without declaring it: a global that
+        // comes into being when it is first assigned.
+        ImplicitGlobal,
+        // A name a procedure uses without declaring it while the top-level code
+        // uses it too: the global once that exists, else the procedure's local.
+        LocalUnlessGlobal,
+        Constant,
+        ProcedureCall,
+        BuiltinCall,
+        PublishedObject,
+        LateBound,
+        Undefined,
+    };
     Kind kind = Unbound;
-    int index = 0;
+    int index = 0;        // slot, global or object index
+    int globalIndex = 0;  // LocalUnlessGlobal: the global it defers to
     const Procedure *procedure = nullptr;
     const Builtin *builtin = nullptr;
     Value constant;
@@ -70,7 +87,8 @@ struct Procedure {
     bool isFunction = false;
     int line = 0;
     std::vector<Parameter> parameters;   // slotIndex 0..n-1
-    QHash<QString, int> slotIndex;           // lower-case name -> slot
+    QHash<QString, int> slotIndex;       // lower-case name -> slot
+    QHash<QString, int> undeclaredSlots; // lower-case name -> slot of a name used without Dim
     QHash<QString, Value> constants;     // lower-case name -> value
     int slotCount = 0;
     int resultSlot = -1;
@@ -82,32 +100,6 @@ struct Procedure {
         slotIndex.insert(lowerName, slot);
         return slot;
     }
-};
-
-class ErrObject;
-struct MemberTable;
-
-// Everything a script defines and sees that outlives one ExecuteStatement:
-// global variables, constants, procedures, published objects, Err. A run holds
-// its own reference, so Reset in the middle of a run frees nothing it uses.
-struct Module {
-    Module();
-    ~Module();
-
-    std::deque<Value> globals;           // a deque: ByRef references into it survive growth
-    QHash<QString, int> globalIndex;
-    QHash<QString, Value> constants;
-    QHash<QString, std::shared_ptr<Procedure>> procedures;
-    std::vector<std::shared_ptr<Procedure>> allProcedures; // keeps replaced ones alive for old bindings
-    std::vector<QPointer<QObject>> objects;
-    QHash<QString, int> objectIndex;
-    std::deque<Block> chunks;           // top-level code of every text run so far (stable references)
-    bool optionExplicit = false;
-    std::uint32_t randomState = 0x50000; // the language's documented starting seed
-    std::unique_ptr<ErrObject> err;
-    QHash<const QMetaObject *, std::shared_ptr<MemberTable>> memberTables; // published classes, by case-folded name
-
-    int addGlobal(const QString &lowerName);
 };
 
 } // namespace tilvano::script

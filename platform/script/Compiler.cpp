@@ -3,22 +3,33 @@
 #include "Builtins.h"
 #include "ErrObject.h"
 #include "Lexer.h"
+#include "Module.h"
 #include "Parser.h"
 
 namespace tilvano::script {
 
-Module::Module() : err(std::make_unique<ErrObject>()) {}
-Module::~Module() = default;
-
-int Module::addGlobal(const QString &lowerName)
-{
-    const int index = int(globals.size());
-    globals.emplace_back();
-    globalIndex.insert(lowerName, index);
-    return index;
-}
-
 namespace {
+
+// A name the procedure uses without declaring it. While no global of that
+// name exists (one declared, or one the top-level code has assigned by then)
+// it is the procedure's own local, as the language has it; the binding
+// decides which each time the name is used.
+void bindUndeclaredInProcedure(Module &module, Binding &b, Procedure &scope, const QString &lower)
+{
+    int slot = scope.undeclaredSlots.value(lower, -1);
+    if (slot < 0) {
+        slot = scope.addSlot(lower);
+        scope.undeclaredSlots.insert(lower, slot);
+    }
+    b.index = slot;
+    const auto global = module.globalIndex.constFind(lower);
+    if (global == module.globalIndex.cend()) {
+        b.kind = Binding::Local;
+        return;
+    }
+    b.kind = Binding::LocalUnlessGlobal;
+    b.globalIndex = *global;
+}
 
 void bindName(Module &module, NameExpr &name, Procedure *scope)
 {
@@ -31,6 +42,10 @@ void bindName(Module &module, NameExpr &name, Procedure *scope)
             return;
         }
         const bool recursiveCall = name.hasArguments && scope->isFunction && lower == scope->name.toLower();
+        if (scope->undeclaredSlots.contains(lower) && !recursiveCall) {
+            bindUndeclaredInProcedure(module, b, *scope, lower);
+            return;
+        }
         if (auto s = scope->slotIndex.constFind(lower); s != scope->slotIndex.cend() && !recursiveCall) {
             b.kind = *s < int(scope->parameters.size()) ? Binding::Parameter : Binding::Local;
             b.index = *s;
@@ -43,7 +58,11 @@ void bindName(Module &module, NameExpr &name, Procedure *scope)
         return;
     }
     if (auto g = module.globalIndex.constFind(lower); g != module.globalIndex.cend()) {
-        b.kind = Binding::Global;
+        if (scope && !module.globalExists[std::size_t(*g)]) {
+            bindUndeclaredInProcedure(module, b, *scope, lower);
+            return;
+        }
+        b.kind = module.globalExists[std::size_t(*g)] ? Binding::Global : Binding::ImplicitGlobal;
         b.index = *g;
         return;
     }
@@ -76,13 +95,13 @@ void bindName(Module &module, NameExpr &name, Procedure *scope)
         b.kind = Binding::Undefined;
         return;
     }
-    // An undeclared name declares itself: a local inside a procedure, else a global.
+    // An undeclared name declares itself: a local inside a procedure, else a
+    // global that exists once it is assigned.
     if (scope) {
-        b.kind = Binding::Local;
-        b.index = scope->addSlot(lower);
+        bindUndeclaredInProcedure(module, b, *scope, lower);
     } else {
-        b.kind = Binding::Global;
-        b.index = module.addGlobal(lower);
+        b.kind = Binding::ImplicitGlobal;
+        b.index = module.addGlobal(lower, false);
     }
 }
 
@@ -96,9 +115,12 @@ std::size_t compileInto(Module &module, const QString &text)
 
     if (chunk.optionExplicit)
         module.optionExplicit = true;
-    for (const QString &name : std::as_const(chunk.globals))
-        if (!module.globalIndex.contains(name))
-            module.addGlobal(name);
+    for (const QString &name : std::as_const(chunk.globals)) {
+        if (auto known = module.globalIndex.constFind(name); known != module.globalIndex.cend())
+            module.createGlobal(*known);
+        else
+            module.addGlobal(name, true);
+    }
     for (auto it = chunk.constants.cbegin(); it != chunk.constants.cend(); ++it)
         module.constants.insert(it.key(), it.value());
     for (const auto &procedure : chunk.procedures) {

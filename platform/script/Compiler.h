@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Ast.h"
+#include "Module.h"
 
 namespace tilvano::script {
 

@@ -2,6 +2,7 @@
 
 #include "Builtins.h"
 #include "Interpreter.h"
+#include "Module.h"
 #include "ObjectBridge.h"
 #include "Operators.h"
 
@@ -52,24 +53,49 @@ Value UnaryExpr::eval(Interpreter &in) const
 
 Value BinaryExpr::eval(Interpreter &in) const
 {
-    const Value l = left->eval(in);
-    const Value r = right->eval(in);
-    return applyBinary(op, l, r);
+    Value result = first->eval(in);
+    for (const Link &link : rest) {
+        const Value right = link.operand->eval(in);
+        if (link.op == BinaryOp::Concat && result.isString()) {
+            // The text so far is this chain's own: appending to it keeps
+            // "a & b & c & ..." linear instead of copying it for every part.
+            const QString part = right.primitive().toStringOrEmpty();
+            reserveString(result.asString().size() + part.size());
+            result.stringRef().append(part);
+            continue;
+        }
+        result = applyBinary(link.op, result, right);
+    }
+    return result;
 }
 
-Value *NameExpr::variable(Interpreter &in) const
+Value *NameExpr::variableToRead(Interpreter &in) const
 {
     switch (binding.kind) {
     case Binding::Local: return &in.frame().locals[std::size_t(binding.index)];
     case Binding::Parameter: return in.frame().parameters[std::size_t(binding.index)];
-    case Binding::Global: return &in.module().globals[std::size_t(binding.index)];
+    case Binding::Global:
+    case Binding::ImplicitGlobal: return &in.module().globals[std::size_t(binding.index)];
+    case Binding::LocalUnlessGlobal: {
+        Module &module = in.module();
+        if (module.globalExists[std::size_t(binding.globalIndex)])
+            return &module.globals[std::size_t(binding.globalIndex)];
+        return &in.frame().locals[std::size_t(binding.index)];
+    }
     default: return nullptr;
     }
 }
 
+Value *NameExpr::variableToWrite(Interpreter &in) const
+{
+    if (binding.kind == Binding::ImplicitGlobal)
+        in.module().createGlobal(binding.index);
+    return variableToRead(in);
+}
+
 Value *NameExpr::reference(Interpreter &in, ArrayRef *keepAlive) const
 {
-    Value *v = variable(in);
+    Value *v = variableToWrite(in);
     if (!v || !hasArguments || arguments.empty())
         return v;
     if (!v->isArray())
@@ -90,8 +116,10 @@ Value NameExpr::eval(Interpreter &in) const
     switch (binding.kind) {
     case Binding::Local:
     case Binding::Parameter:
-    case Binding::Global: {
-        const Value &v = *variable(in);
+    case Binding::Global:
+    case Binding::ImplicitGlobal:
+    case Binding::LocalUnlessGlobal: {
+        const Value &v = *variableToRead(in);
         if (!hasArguments || (arguments.empty() && !v.isArray()))
             return v;
         if (arguments.empty())
@@ -142,7 +170,7 @@ Value NameExpr::eval(Interpreter &in) const
 
 void NameExpr::assign(Interpreter &in, Value value, bool isSet) const
 {
-    Value *v = variable(in);
+    Value *v = variableToWrite(in);
     if (!v) {
         if (binding.kind == Binding::Undefined)
             raiseError(errc::VariableUndefined);

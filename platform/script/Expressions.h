@@ -25,10 +25,18 @@ struct UnaryExpr final : Expr {
 enum class BinaryOp { Add, Subtract, Multiply, Divide, IntDivide, Modulo, Power, Concat,
                       Equal, NotEqual, Less, Greater, LessEqual, GreaterEqual, Is,
                       And, Or, Xor, Eqv, Imp };
+
+// Operands joined by binary operators of one precedence, applied from left to
+// right: "a - b + c" is (a - b) + c. The chain stays flat and is evaluated in
+// a loop, so that a line of a hundred thousand "&" needs no more native stack
+// (to build, run or free) than a line of two.
 struct BinaryExpr final : Expr {
-    BinaryOp op;
-    ExprPtr left;
-    ExprPtr right;
+    struct Link {
+        BinaryOp op;
+        ExprPtr operand;
+    };
+    ExprPtr first;
+    std::vector<Link> rest;
     Value eval(Interpreter &in) const override;
 };
 
@@ -44,7 +52,10 @@ struct NameExpr final : Expr {
     Value eval(Interpreter &in) const override;
     Value *reference(Interpreter &in, ArrayRef *keepAlive) const override;
     void assign(Interpreter &in, Value value, bool isSet) const override;
-    Value *variable(Interpreter &in) const; // the variable's storage, or null
+    // The variable's storage, or null when the name is no variable. Reading
+    // leaves an undeclared global unborn; writing brings it into being.
+    Value *variableToRead(Interpreter &in) const;
+    Value *variableToWrite(Interpreter &in) const;
 };
 
 // "object.member" with or without arguments.

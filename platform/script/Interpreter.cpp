@@ -1,6 +1,8 @@
 #include "Interpreter.h"
 
 #include "ErrObject.h"
+#include "Module.h"
+#include "NativeStack.h"
 
 #include <QDateTime>
 
@@ -9,43 +11,29 @@
 namespace tilvano::script {
 
 namespace {
-// Native stack the script's own calls may use, measured from where the run
-// began; deeper recursion raises "Out of stack space" long before the thread's
-// stack would overflow.
-constexpr std::ptrdiff_t MaximumStackBytes = 3 * 1024 * 1024;
 constexpr int StepsBetweenChecks = 4096;
-
-std::uintptr_t currentStackAddress()
-{
-    return reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
-}
-
-thread_local std::uintptr_t t_stackBase = 0;
 } // namespace
 
 Interpreter::Interpreter(std::shared_ptr<Module> module, std::shared_ptr<RunControl> control, DialogService *dialogs,
-                         std::chrono::milliseconds timeLimit, int maximumDepth)
+                         const RunLimits &limits)
     : m_module(std::move(module))
     , m_control(std::move(control))
     , m_generation(m_control->generation)
     , m_dialogs(dialogs)
-    , m_deadline(std::chrono::steady_clock::now() + timeLimit)
-    , m_maximumDepth(maximumDepth)
-    , m_budget(StepsBetweenChecks)
+    , m_deadline(std::chrono::steady_clock::now() + limits.time)
+    , m_maximumSteps(limits.steps)
+    , m_maximumDepth(limits.callDepth)
+    , m_memory(limits.memoryBytes)
 {
+    m_checkInterval = m_maximumSteps ? int(std::min<quint64>(StepsBetweenChecks, m_maximumSteps)) : StepsBetweenChecks;
+    m_stepsToCheck = m_checkInterval;
 }
 
 void Interpreter::run(const Block &block)
 {
-    // The outermost run on this thread marks where the stack began; nested
-    // runs (from a handler the script caused) count from the same base.
-    const bool outermost = t_stackBase == 0;
-    if (outermost)
-        t_stackBase = currentStackAddress();
-    struct Reset {
-        bool active;
-        ~Reset() { if (active) t_stackBase = 0; }
-    } reset{outermost};
+    // The outermost run on this thread keeps the budget; runs nested in it
+    // (from a handler the script caused) spend from the same.
+    MemoryBudget::Scope budget(m_memory);
     execBlock(block);
 }
 
@@ -86,8 +74,7 @@ Value Interpreter::callProcedure(const Procedure &procedure, ArgumentList &argum
     const std::size_t count = procedure.parameters.size();
     if (std::size_t(arguments.size()) != count)
         raiseError(errc::WrongArgumentCount);
-    if (m_depth >= m_maximumDepth
-        || (t_stackBase && std::ptrdiff_t(t_stackBase - currentStackAddress()) > MaximumStackBytes))
+    if (m_depth >= m_maximumDepth || NativeStack::isNearlyExhausted())
         raiseError(errc::OutOfStack);
     tick();
     Frame frame;
@@ -115,11 +102,17 @@ Value Interpreter::callProcedure(const Procedure &procedure, ArgumentList &argum
 
 void Interpreter::checkProgress()
 {
-    m_budget = StepsBetweenChecks;
     if (m_control->generation != m_generation)
         throw RunAborted{false};
-    if (std::chrono::steady_clock::now() > m_deadline)
+    m_stepsCounted += quint64(m_checkInterval);
+    const bool outOfSteps = m_maximumSteps && m_stepsCounted >= m_maximumSteps;
+    if (outOfSteps || std::chrono::steady_clock::now() > m_deadline)
         throw RunAborted{true, m_statement ? m_statement->line : 0, m_statement ? m_statement->column : 0};
+    if (m_maximumSteps)
+        m_checkInterval = int(std::min<quint64>(StepsBetweenChecks, m_maximumSteps - m_stepsCounted));
+    m_stepsToCheck = m_checkInterval;
+    if (MemoryBudget *budget = MemoryBudget::current())
+        budget->check();
 }
 
 void Interpreter::afterForeignCall()

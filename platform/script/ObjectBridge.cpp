@@ -1,5 +1,8 @@
 #include "ObjectBridge.h"
 
+#include "MemoryBudget.h"
+#include "Module.h"
+
 #include <QDateTime>
 #include <QMetaMethod>
 #include <QMetaProperty>
@@ -47,9 +50,15 @@ Value ObjectBridge::get(Interpreter &in, QObject *object, const QString &lowerNa
     if (methods == members.methods.cend())
         raiseError(propertyIndex >= 0 ? errc::WrongArgumentCount : errc::MemberNotSupported);
     Q_UNUSED(hasArguments);
+    // An overload for exactly these arguments first, then one that gathers them.
     for (int index : *methods) {
         const QMetaMethod m = mo->method(index);
-        if (m.parameterCount() == arguments.size())
+        if (m.parameterCount() == arguments.size() && !takesParamArray(m))
+            return invoke(in, object, m, arguments);
+    }
+    for (int index : *methods) {
+        const QMetaMethod m = mo->method(index);
+        if (takesParamArray(m) && arguments.size() >= m.parameterCount() - 1)
             return invoke(in, object, m, arguments);
     }
     raiseError(errc::WrongArgumentCount);
@@ -83,13 +92,29 @@ static QMetaType parameterType(const QMetaMethod &m, int i)
     return t;
 }
 
+bool ObjectBridge::takesParamArray(const QMetaMethod &method)
+{
+    const int count = method.parameterCount();
+    return count > 0 && qstrcmp(method.tag(), "TILVANO_PARAM_ARRAY") == 0
+        && method.parameterMetaType(count - 1).id() == QMetaType::QVariantList;
+}
+
 Value ObjectBridge::invoke(Interpreter &in, QObject *object, const QMetaMethod &method, ArgumentList &arguments)
 {
     const int count = method.parameterCount();
     QVarLengthArray<QVariant, 8> storage(count + 1);
     QVarLengthArray<void *, 8> argv(count + 1);
     std::fill(argv.begin(), argv.end(), nullptr);
-    for (int i = 0; i < count; ++i) {
+    const bool gathers = takesParamArray(method);
+    const int fixed = gathers ? count - 1 : count;
+    if (gathers) {
+        QVariantList rest;
+        for (qsizetype i = fixed; i < arguments.size(); ++i)
+            rest.append(naturalVariant(arguments[i].value));
+        storage[count] = rest;
+        argv[std::size_t(count)] = storage[count].data();
+    }
+    for (int i = 0; i < fixed; ++i) {
         const QMetaType type = parameterType(method, i);
         if (!type.isValid())
             raiseError(458, QStringLiteral("Variable uses an Automation type not supported in VBScript"));
@@ -109,7 +134,7 @@ Value ObjectBridge::invoke(Interpreter &in, QObject *object, const QMetaMethod &
     }
     QMetaObject::metacall(object, QMetaObject::InvokeMetaMethod, method.methodIndex(), argv.data());
     // Written back before anything else: the caller's variables outlive a reset.
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < fixed; ++i) {
         if (arguments[i].reference && method.parameterTypeName(i).endsWith('&'))
             *arguments[i].reference = fromVariant(storage[i + 1]);
     }
@@ -117,8 +142,9 @@ Value ObjectBridge::invoke(Interpreter &in, QObject *object, const QMetaMethod &
     return fromVariant(result);
 }
 
-QVariant ObjectBridge::naturalVariant(const Value &value)
+QVariant ObjectBridge::naturalVariant(const Value &value, int depth)
 {
+    constexpr int MaximumNesting = 64;
     switch (value.kind()) {
     case Kind::Empty:
     case Kind::Null: return QVariant();
@@ -131,9 +157,11 @@ QVariant ObjectBridge::naturalVariant(const Value &value)
     case Kind::String: return value.asString();
     case Kind::Object: return QVariant::fromValue(value.asObject());
     case Kind::Array: {
+        if (depth >= MaximumNesting)
+            raiseError(errc::OutOfStack);
         QVariantList list;
         for (const Value &item : value.asArray()->items)
-            list.append(naturalVariant(item));
+            list.append(naturalVariant(item, depth + 1));
         return list;
     }
     }
@@ -206,7 +234,9 @@ Value ObjectBridge::fromVariant(const QVariant &v)
     }
     case QMetaType::Float:
     case QMetaType::Double: return Value::number(v.toDouble());
-    case QMetaType::QString: return Value::string(v.toString());
+    case QMetaType::QString:
+        chargeMemory(std::size_t(v.toString().size()) * sizeof(QChar));
+        return Value::string(v.toString());
     case QMetaType::QChar: return Value::string(QString(v.toChar()));
     case QMetaType::QByteArray: return Value::string(QString::fromUtf8(v.toByteArray()));
     case QMetaType::QDateTime: return Value::date(dateSerialFromDateTime(v.toDateTime()));

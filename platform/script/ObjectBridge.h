@@ -21,11 +21,14 @@ public:
     static void set(Interpreter &in, QObject *object, const QString &lowerName, const Value &value);
 
     static QVariant toVariant(const Value &value, QMetaType type);
-    static QVariant naturalVariant(const Value &value);
+    // Arrays become lists, nested up to a fixed depth ("Out of stack space"
+    // beyond: a script can nest arrays without end).
+    static QVariant naturalVariant(const Value &value, int depth = 0);
     static Value fromVariant(const QVariant &variant);
 
 private:
     static const MemberTable &membersOf(Interpreter &in, const QMetaObject *metaObject);
+    static bool takesParamArray(const QMetaMethod &method);
     static Value invoke(Interpreter &in, QObject *object, const QMetaMethod &method, ArgumentList &arguments);
 };
 

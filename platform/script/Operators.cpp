@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace tilvano::script {
 
@@ -101,35 +102,63 @@ Value arithmetic(BinaryOp op, const Value &l0, const Value &r0)
     raiseError(errc::TypeMismatch);
 }
 
+// A logical operand as the bits it stands for: Booleans are all ones or all
+// zeros, and the strings "True" and "False" count as those.
+std::int32_t logicalBits(const Value &v)
+{
+    if (v.kind() == Kind::String) {
+        const QString t = v.asString().trimmed();
+        if (t.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
+            return -1;
+        if (t.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0)
+            return 0;
+    }
+    return v.toLong();
+}
+
+// Null is the unknown value of three-valued logic: the result is Null unless
+// the other operand settles it alone. False And Null is False, True Or Null is
+// True, False Imp Null and Null Imp True are True; Not, Xor and Eqv always
+// give Null. On numbers the same holds bit by bit (0 And Null is 0).
+Value logicalWithNull(BinaryOp op, const Value &l, const Value &r)
+{
+    const bool leftIsNull = l.isNull();
+    const Value &known = leftIsNull ? r : l;
+    if (known.isNull())
+        return Value::null();
+    const std::int32_t bits = logicalBits(known);
+    std::optional<std::int32_t> settled;
+    switch (op) {
+    case BinaryOp::And:
+        if (bits == 0)
+            settled = 0;
+        break;
+    case BinaryOp::Or:
+        if (bits == -1)
+            settled = -1;
+        break;
+    case BinaryOp::Imp:
+        // ~l | r: all ones when l is all zeros, or when r is all ones.
+        if ((!leftIsNull && bits == 0) || (leftIsNull && bits == -1))
+            settled = -1;
+        break;
+    default: break;
+    }
+    if (!settled)
+        return Value::null();
+    if (known.kind() == Kind::Boolean || known.isString())
+        return Value::boolean(*settled != 0);
+    return integerResult(*settled, std::min(integerRank(known.kind()), 2));
+}
+
 Value logical(BinaryOp op, const Value &l0, const Value &r0)
 {
     const Value l = l0.primitive(), r = r0.primitive();
-    if (l.isNull() || r.isNull()) {
-        // Null spreads except where the other side alone settles the result.
-        const Value &other = l.isNull() ? r : l;
-        if (!other.isNull()) {
-            if (op == BinaryOp::And && other.toLong() == 0)
-                return other.kind() == Kind::Boolean ? Value::boolean(false) : Value::integer(0);
-            if (op == BinaryOp::Or && other.kind() == Kind::Boolean && other.asBool())
-                return Value::boolean(true);
-            if (op == BinaryOp::Imp && l.isNull() && other.kind() == Kind::Boolean && other.asBool())
-                return Value::boolean(true);
-        }
-        return Value::null();
-    }
+    if (l.isNull() || r.isNull())
+        return logicalWithNull(op, l, r);
     const bool booleans = (l.kind() == Kind::Boolean || l.isEmpty()) && (r.kind() == Kind::Boolean || r.isEmpty())
         && !(l.isEmpty() && r.isEmpty());
-    const auto asBits = [](const Value &v) -> std::int32_t {
-        if (v.kind() == Kind::String) {
-            const QString t = v.asString().trimmed();
-            if (t.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
-                return -1;
-            if (t.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0)
-                return 0;
-        }
-        return v.toLong();
-    };
-    const std::int32_t a = asBits(l), b = asBits(r);
+    const std::int32_t a = logicalBits(l), b = logicalBits(r);
     std::int32_t bits = 0;
     switch (op) {
     case BinaryOp::And: bits = a & b; break;
@@ -188,8 +217,7 @@ static Value concatenate(const Value &l, const Value &r)
         return Value::null();
     QString a = l.primitive().toStringOrEmpty();
     const QString b = r.primitive().toStringOrEmpty();
-    if (a.size() + b.size() > MaximumStringLength)
-        raiseError(errc::OutOfMemory);
+    reserveString(a.size() + b.size());
     a += b;
     return Value::string(std::move(a));
 }

@@ -2,6 +2,8 @@
 
 #include "ScriptError.h"
 
+#include <optional>
+
 namespace tilvano::script {
 
 namespace {
@@ -16,6 +18,80 @@ std::unique_ptr<T> node(const Token &at)
     n->line = at.line;
     n->column = at.column;
     return n;
+}
+
+// Binding strength, loosest first. Operators of one level associate to the
+// left. Not and the sign are prefix operators with levels of their own: Not
+// binds looser than the comparisons, the sign looser than "^" (so that -2 ^ 2
+// is -4) but tighter than "*".
+enum Precedence {
+    Loosest = 0,
+    ImpLevel,
+    EqvLevel,
+    XorLevel,
+    OrLevel,
+    AndLevel,
+    NotLevel,
+    ComparisonLevel,
+    ConcatLevel,
+    AdditiveLevel,
+    ModuloLevel,
+    IntDivideLevel,
+    MultiplicativeLevel,
+    SignLevel,
+    PowerLevel,
+};
+
+struct BinaryOperator {
+    const char *symbol;  // or null for a keyword operator
+    Keyword keyword;
+    BinaryOp op;
+    int precedence;
+};
+
+constexpr BinaryOperator binaryOperators[] = {
+    {nullptr, Keyword::Imp, BinaryOp::Imp, ImpLevel},
+    {nullptr, Keyword::Eqv, BinaryOp::Eqv, EqvLevel},
+    {nullptr, Keyword::Xor, BinaryOp::Xor, XorLevel},
+    {nullptr, Keyword::Or, BinaryOp::Or, OrLevel},
+    {nullptr, Keyword::And, BinaryOp::And, AndLevel},
+    {"=", Keyword::None, BinaryOp::Equal, ComparisonLevel},
+    {"<>", Keyword::None, BinaryOp::NotEqual, ComparisonLevel},
+    {"<", Keyword::None, BinaryOp::Less, ComparisonLevel},
+    {">", Keyword::None, BinaryOp::Greater, ComparisonLevel},
+    {"<=", Keyword::None, BinaryOp::LessEqual, ComparisonLevel},
+    {">=", Keyword::None, BinaryOp::GreaterEqual, ComparisonLevel},
+    {nullptr, Keyword::Is, BinaryOp::Is, ComparisonLevel},
+    {"&", Keyword::None, BinaryOp::Concat, ConcatLevel},
+    {"+", Keyword::None, BinaryOp::Add, AdditiveLevel},
+    {"-", Keyword::None, BinaryOp::Subtract, AdditiveLevel},
+    {nullptr, Keyword::Mod, BinaryOp::Modulo, ModuloLevel},
+    {"\\", Keyword::None, BinaryOp::IntDivide, IntDivideLevel},
+    {"*", Keyword::None, BinaryOp::Multiply, MultiplicativeLevel},
+    {"/", Keyword::None, BinaryOp::Divide, MultiplicativeLevel},
+    {"^", Keyword::None, BinaryOp::Power, PowerLevel},
+};
+
+const BinaryOperator *binaryOperatorAt(const Token &t)
+{
+    if (t.type != TokenType::Symbol && !(t.type == TokenType::Identifier && t.keyword != Keyword::None))
+        return nullptr;
+    for (const BinaryOperator &candidate : binaryOperators) {
+        if (candidate.symbol ? t.isSymbol(candidate.symbol) : t.is(candidate.keyword))
+            return &candidate;
+    }
+    return nullptr;
+}
+
+// The parenthesised group "(x)" as an expression of its own: its value, never
+// its variable (so a ByRef parameter gets a copy).
+ExprPtr parenthesised(ExprPtr inner)
+{
+    auto paren = std::make_unique<ParenExpr>();
+    paren->line = inner->line;
+    paren->column = inner->column;
+    paren->inner = std::move(inner);
+    return paren;
 }
 } // namespace
 
@@ -96,6 +172,9 @@ void Parser::failAt(qint32 number, const Token &token) const
     throw ScriptException{number, errorText(number), compileErrorSource(), token.line, token.column};
 }
 
+// ---- statements ----
+
+// program ::= [ "Option" "Explicit" end ] { procedure | statement end }
 ParsedChunk Parser::parse()
 {
     skipSeparators();
@@ -134,6 +213,7 @@ bool Parser::atAnyKeyword(std::initializer_list<Keyword> keywords) const
     return false;
 }
 
+// block ::= { statement end }   up to one of the terminators (not consumed)
 Block Parser::parseBlock(std::initializer_list<Keyword> terminators, qint32 missingError)
 {
     DepthGuard guard(*this);
@@ -152,6 +232,9 @@ Block Parser::parseBlock(std::initializer_list<Keyword> terminators, qint32 miss
     }
 }
 
+// statement ::= dim | redim | const | if | select | for | do | while | exit
+//             | on-error | erase | call | set-or-let | assignment-or-call
+// Declarations that leave nothing to run (Const) return null.
 StmtPtr Parser::parseStatement()
 {
     DepthGuard guard(*this);
@@ -182,23 +265,30 @@ StmtPtr Parser::parseStatement()
     case Keyword::Erase: return parseErase();
     case Keyword::Call: return parseCallKeyword();
     case Keyword::Set:
-    case Keyword::Let: {
-        const bool isSet = t.is(Keyword::Set);
-        const Token at = t;
-        advance();
-        ExprPtr target = parseNameChain();
-        expectSymbol("=", errc::ExpectedEquals);
-        auto s = node<AssignStmt>(at);
-        s->target = std::move(target);
-        s->value = parseExpression();
-        s->isSet = isSet;
-        return s;
-    }
+    case Keyword::Let: return parseSetOrLet();
     case Keyword::Loop: fail(1038);
     default: fail(errc::ExpectedStatement);
     }
 }
 
+// set-or-let ::= ( "Set" | "Let" ) name-chain "=" expression
+StmtPtr Parser::parseSetOrLet()
+{
+    const Token at = current();
+    advance();
+    ExprPtr target = parseNameChain();
+    expectSymbol("=", errc::ExpectedEquals);
+    auto s = node<AssignStmt>(at);
+    s->target = std::move(target);
+    s->value = parseExpression();
+    s->isSet = at.is(Keyword::Set);
+    return s;
+}
+
+// assignment-or-call ::= name-chain "=" expression
+//                      | name-chain [ expression { "," expression } ]
+// In a call statement the arguments stand without parentheses; "f (a)" passes
+// the parenthesised a by value, and "f(a, b)" is an error.
 StmtPtr Parser::parseIdentifierStatement()
 {
     const Token at = current();
@@ -207,13 +297,17 @@ StmtPtr Parser::parseIdentifierStatement()
         advance();
         auto s = node<AssignStmt>(at);
         s->value = parseExpression();
-        // "x = x & more" on a plain variable appends in place.
+        // "s = s & a & b" on a plain variable appends a and b in place.
         auto *target = dynamic_cast<NameExpr *>(chain.get());
         auto *concat = dynamic_cast<BinaryExpr *>(s->value.get());
-        if (target && !target->hasArguments && concat && concat->op == BinaryOp::Concat) {
-            auto *left = dynamic_cast<NameExpr *>(concat->left.get());
-            if (left && !left->hasArguments && left->name.compare(target->name, Qt::CaseInsensitive) == 0)
-                s->appendedPart = concat->right.get();
+        if (target && !target->hasArguments && concat) {
+            auto *left = dynamic_cast<NameExpr *>(concat->first.get());
+            bool onlyConcat = true;
+            for (const BinaryExpr::Link &link : concat->rest)
+                onlyConcat = onlyConcat && link.op == BinaryOp::Concat;
+            if (onlyConcat && left && !left->hasArguments && left->name.compare(target->name, Qt::CaseInsensitive) == 0)
+                for (const BinaryExpr::Link &link : concat->rest)
+                    s->appendedParts.push_back(link.operand.get());
         }
         s->target = std::move(chain);
         return s;
@@ -231,13 +325,8 @@ StmtPtr Parser::parseIdentifierStatement()
             // f(a, b) as a statement: the parentheses cannot be an argument list.
             if (arguments.size() > 1)
                 failAt(errc::ParenthesesOnSubCall, at);
-            if (arguments.size() == 1) {
-                auto paren = std::make_unique<ParenExpr>();
-                paren->line = arguments[0]->line;
-                paren->column = arguments[0]->column;
-                paren->inner = std::move(arguments[0]);
-                arguments[0] = std::move(paren);
-            }
+            if (arguments.size() == 1)
+                arguments[0] = parenthesised(std::move(arguments[0]));
         }
         hasArguments = true;
     } else {
@@ -246,12 +335,9 @@ StmtPtr Parser::parseIdentifierStatement()
             // "f (a) + 1, b": the parenthesised group starts the first argument.
             if (arguments.size() != 1)
                 failAt(errc::ParenthesesOnSubCall, at);
-            auto paren = std::make_unique<ParenExpr>();
-            paren->line = arguments[0]->line;
-            paren->column = arguments[0]->column;
-            paren->inner = std::move(arguments[0]);
+            ExprPtr group = parenthesised(std::move(arguments[0]));
             arguments.clear();
-            callArguments.push_back(parseExpression(std::move(paren)));
+            callArguments.push_back(parseExpression(std::move(group)));
         } else {
             callArguments.push_back(parseExpression());
         }
@@ -267,6 +353,7 @@ StmtPtr Parser::parseIdentifierStatement()
     return s;
 }
 
+// call ::= "Call" name-chain      (its parentheses are the argument list)
 StmtPtr Parser::parseCallKeyword()
 {
     const Token at = current();
@@ -300,10 +387,13 @@ void Parser::declareName(const QString &name, const Token &at)
     }
 }
 
+// dim   ::= ( "Dim" | "Public" | "Private" ) declared { "," declared }
+// declared ::= identifier [ "(" [ integer { "," integer } ] ")" ]
+// redim ::= "ReDim" [ "Preserve" ] identifier "(" expression { "," expression } ")"
+//           { "," ... }
 StmtPtr Parser::parseDim(bool isReDim)
 {
     const Token at = m_tokens[m_pos - 1];
-    std::unique_ptr<Stmt> result;
     std::vector<DimEntry> entries;
     bool preserve = false;
     if (isReDim && current().is(Keyword::Preserve)) {
@@ -362,6 +452,8 @@ StmtPtr Parser::parseDim(bool isReDim)
     return s;
 }
 
+// constant-value ::= { "-" | "+" } ( number | string | date | True | False
+//                                    | Empty | Null | Nothing )
 Value Parser::parseConstantValue()
 {
     bool negate = false;
@@ -398,6 +490,7 @@ Value Parser::parseConstantValue()
     return v;
 }
 
+// const ::= "Const" identifier "=" constant-value { "," identifier "=" constant-value }
 void Parser::parseConst()
 {
     for (;;) {
@@ -422,6 +515,25 @@ void Parser::parseConst()
     }
 }
 
+// single-line-statements ::= statement { ":" statement }   up to "Else" or the line's end
+void Parser::parseSingleLineStatements(Block &block)
+{
+    for (;;) {
+        if (current().type == TokenType::EndOfStatement && current().text == QLatin1String(":")) {
+            advance();
+            continue;
+        }
+        if (atLineEnd() || current().is(Keyword::Else))
+            break;
+        if (StmtPtr inner = parseStatement())
+            block.push_back(std::move(inner));
+        expectStatementEnd();
+    }
+}
+
+// if ::= "If" expression "Then" single-line-statements [ "Else" single-line-statements ]
+//      | "If" expression "Then" end block
+//        { "ElseIf" expression "Then" block } [ "Else" block ] "End" "If"
 StmtPtr Parser::parseIf()
 {
     const Token at = current();
@@ -430,27 +542,13 @@ StmtPtr Parser::parseIf()
     ExprPtr condition = parseExpression();
     expectKeyword(Keyword::Then, errc::ExpectedThen);
     if (!atLineEnd()) {
-        // One-line form: statements up to the line's end, optionally "Else ...".
         ++m_singleLineIf;
         Block thenBlock;
-        auto parseLine = [&](Block &block) {
-            for (;;) {
-                if (current().type == TokenType::EndOfStatement && current().text == QLatin1String(":")) {
-                    advance();
-                    continue;
-                }
-                if (atLineEnd() || current().is(Keyword::Else))
-                    break;
-                if (StmtPtr inner = parseStatement())
-                    block.push_back(std::move(inner));
-                expectStatementEnd();
-            }
-        };
-        parseLine(thenBlock);
+        parseSingleLineStatements(thenBlock);
         s->branches.emplace_back(std::move(condition), std::move(thenBlock));
         if (current().is(Keyword::Else)) {
             advance();
-            parseLine(s->elseBlock);
+            parseSingleLineStatements(s->elseBlock);
         }
         --m_singleLineIf;
         if (current().is(Keyword::End))
@@ -482,6 +580,9 @@ StmtPtr Parser::parseIf()
     return s;
 }
 
+// select ::= "Select" "Case" expression end
+//            { "Case" expression { "," expression } end block }
+//            [ "Case" "Else" end block ] "End" "Select"
 StmtPtr Parser::parseSelect()
 {
     const Token at = current();
@@ -519,6 +620,9 @@ StmtPtr Parser::parseSelect()
     return s;
 }
 
+// for ::= "For" identifier "=" expression "To" expression [ "Step" expression ] end
+//          block "Next" [ identifier ]
+//       | "For" "Each" identifier "In" expression end block "Next" [ identifier ]
 StmtPtr Parser::parseFor()
 {
     const Token at = current();
@@ -565,6 +669,8 @@ StmtPtr Parser::parseFor()
     return result;
 }
 
+// do ::= "Do" [ ( "While" | "Until" ) expression ] end block
+//        "Loop" [ ( "While" | "Until" ) expression ]      (a condition at one end only)
 StmtPtr Parser::parseDo()
 {
     const Token at = current();
@@ -595,6 +701,7 @@ StmtPtr Parser::parseDo()
     return s;
 }
 
+// while ::= "While" expression end block "Wend"
 StmtPtr Parser::parseWhile()
 {
     const Token at = current();
@@ -614,6 +721,7 @@ StmtPtr Parser::parseWhile()
     return s;
 }
 
+// exit ::= "Exit" ( "Do" | "For" | "Sub" | "Function" )   (inside what it leaves)
 StmtPtr Parser::parseExit()
 {
     const Token at = current();
@@ -634,6 +742,7 @@ StmtPtr Parser::parseExit()
     return s;
 }
 
+// on-error ::= "On" "Error" ( "Resume" "Next" | "GoTo" "0" )
 StmtPtr Parser::parseOnError()
 {
     const Token at = current();
@@ -655,6 +764,7 @@ StmtPtr Parser::parseOnError()
     return s;
 }
 
+// erase ::= "Erase" identifier
 StmtPtr Parser::parseErase()
 {
     const Token at = current();
@@ -666,6 +776,10 @@ StmtPtr Parser::parseErase()
     return s;
 }
 
+// procedure ::= [ "Public" | "Private" ] ( "Sub" | "Function" ) identifier
+//               [ "(" [ parameter { "," parameter } ] ")" ] end
+//               block "End" ( "Sub" | "Function" )
+// parameter ::= [ "ByVal" | "ByRef" ] identifier [ "(" ")" ]
 void Parser::parseProcedure(bool isFunction)
 {
     if (m_scope)
@@ -722,123 +836,68 @@ void Parser::parseProcedure(bool isFunction)
     m_chunk.procedures.push_back(std::move(procedure));
 }
 
-// ---- expressions, lowest precedence first ----
+// ---- expressions ----
 
-ExprPtr Parser::binary(BinaryOp op, ExprPtr left, ExprPtr right, const Token &at)
-{
-    auto e = node<BinaryExpr>(at);
-    e->op = op;
-    e->left = std::move(left);
-    e->right = std::move(right);
-    return e;
-}
-
+// expression ::= operand { binary-operator operand }
+// seed, when given, is an operand already parsed (a call statement's
+// parenthesised first group).
 ExprPtr Parser::parseExpression(ExprPtr seed)
 {
     DepthGuard guard(*this);
-    return parseImp(std::move(seed));
+    return parseBinary(Loosest, std::move(seed));
 }
 
-#define TILVANO_LEFT_ASSOCIATIVE(function, next, test, op)               \
-    ExprPtr Parser::function(ExprPtr seed)                               \
-    {                                                                     \
-        ExprPtr left = next(std::move(seed));                            \
-        while (test) {                                                    \
-            const Token at = current();                                  \
-            advance();                                                    \
-            left = binary(op, std::move(left), next(nullptr), at);       \
-        }                                                                 \
-        return left;                                                      \
-    }
-
-TILVANO_LEFT_ASSOCIATIVE(parseImp, parseEqv, current().is(Keyword::Imp), BinaryOp::Imp)
-TILVANO_LEFT_ASSOCIATIVE(parseEqv, parseXor, current().is(Keyword::Eqv), BinaryOp::Eqv)
-TILVANO_LEFT_ASSOCIATIVE(parseXor, parseOr, current().is(Keyword::Xor), BinaryOp::Xor)
-TILVANO_LEFT_ASSOCIATIVE(parseOr, parseAnd, current().is(Keyword::Or), BinaryOp::Or)
-TILVANO_LEFT_ASSOCIATIVE(parseAnd, parseNot, current().is(Keyword::And), BinaryOp::And)
-TILVANO_LEFT_ASSOCIATIVE(parseConcat, parseAdditive, current().isSymbol("&"), BinaryOp::Concat)
-TILVANO_LEFT_ASSOCIATIVE(parseModulo, parseIntDivide, current().is(Keyword::Mod), BinaryOp::Modulo)
-TILVANO_LEFT_ASSOCIATIVE(parseIntDivide, parseMultiplicative, current().isSymbol("\\"), BinaryOp::IntDivide)
-#undef TILVANO_LEFT_ASSOCIATIVE
-
-ExprPtr Parser::parseNot(ExprPtr seed)
+// The operators of the precedence table from minimumPrecedence upwards, by
+// precedence climbing: each operator's right operand takes only operators that
+// bind tighter. Operators of one level gather into one flat BinaryExpr, so a
+// long chain costs a longer list, not a deeper tree; a looser operator after
+// them wraps the chain, which can happen only once per level.
+ExprPtr Parser::parseBinary(int minimumPrecedence, ExprPtr seed)
 {
-    if (!seed && current().is(Keyword::Not)) {
-        DepthGuard guard(*this);
-        auto e = node<UnaryExpr>(current());
-        advance();
-        e->op = UnaryOp::Not;
-        e->operand = parseNot(nullptr);
-        return e;
-    }
-    return parseComparison(std::move(seed));
-}
-
-ExprPtr Parser::parseComparison(ExprPtr seed)
-{
-    ExprPtr left = parseConcat(std::move(seed));
+    ExprPtr left = seed ? std::move(seed) : parseOperand(minimumPrecedence);
+    BinaryExpr *chain = nullptr; // the chain at chainLevel, owned by left
+    int chainLevel = Loosest;
     for (;;) {
+        const BinaryOperator *op = binaryOperatorAt(current());
+        if (!op || op->precedence < minimumPrecedence)
+            return left;
         const Token at = current();
-        BinaryOp op;
-        if (at.isSymbol("=")) op = BinaryOp::Equal;
-        else if (at.isSymbol("<>")) op = BinaryOp::NotEqual;
-        else if (at.isSymbol("<")) op = BinaryOp::Less;
-        else if (at.isSymbol(">")) op = BinaryOp::Greater;
-        else if (at.isSymbol("<=")) op = BinaryOp::LessEqual;
-        else if (at.isSymbol(">=")) op = BinaryOp::GreaterEqual;
-        else if (at.is(Keyword::Is)) op = BinaryOp::Is;
-        else return left;
         advance();
-        left = binary(op, std::move(left), parseConcat(nullptr), at);
+        ExprPtr right = parseBinary(op->precedence + 1, nullptr);
+        if (!chain || op->precedence != chainLevel) {
+            auto wrapped = node<BinaryExpr>(at);
+            wrapped->first = std::move(left);
+            chain = wrapped.get();
+            chainLevel = op->precedence;
+            left = std::move(wrapped);
+        }
+        chain->rest.push_back(BinaryExpr::Link{op->op, std::move(right)});
     }
 }
 
-ExprPtr Parser::parseAdditive(ExprPtr seed)
+// operand ::= "Not" operand-and-tighter   (only where And or looser may stand)
+//           | ( "-" | "+" ) operand-and-tighter
+//           | primary
+// Not takes everything that binds tighter than And; a sign takes "^" with it,
+// except right after "^", where it takes only its primary (2 ^ -1 ^ 2 is
+// (2 ^ -1) ^ 2).
+ExprPtr Parser::parseOperand(int minimumPrecedence)
 {
-    ExprPtr left = parseModulo(std::move(seed));
-    while (current().isSymbol("+") || current().isSymbol("-")) {
-        const Token at = current();
-        advance();
-        left = binary(at.isSymbol("+") ? BinaryOp::Add : BinaryOp::Subtract, std::move(left), parseModulo(nullptr), at);
-    }
-    return left;
-}
-
-ExprPtr Parser::parseMultiplicative(ExprPtr seed)
-{
-    ExprPtr left = parseNegation(std::move(seed));
-    while (current().isSymbol("*") || current().isSymbol("/")) {
-        const Token at = current();
-        advance();
-        left = binary(at.isSymbol("*") ? BinaryOp::Multiply : BinaryOp::Divide, std::move(left), parseNegation(nullptr), at);
-    }
-    return left;
-}
-
-ExprPtr Parser::parseNegation(ExprPtr seed)
-{
-    if (!seed && (current().isSymbol("-") || current().isSymbol("+"))) {
+    const Token at = current();
+    if (at.is(Keyword::Not)) {
+        if (minimumPrecedence > NotLevel)
+            fail(errc::ExpectedExpression);
         DepthGuard guard(*this);
-        const Token at = current();
         advance();
-        ExprPtr operand = parseNegation(nullptr);
-        if (at.isSymbol("+"))
-            return operand;
         auto e = node<UnaryExpr>(at);
-        e->op = UnaryOp::Negate;
-        e->operand = std::move(operand);
+        e->op = UnaryOp::Not;
+        e->operand = parseBinary(NotLevel, nullptr);
         return e;
     }
-    return parsePower(std::move(seed));
-}
-
-ExprPtr Parser::parsePowerOperand()
-{
-    if (current().isSymbol("-") || current().isSymbol("+")) {
+    if (at.isSymbol("-") || at.isSymbol("+")) {
         DepthGuard guard(*this);
-        const Token at = current();
         advance();
-        ExprPtr operand = parsePowerOperand();
+        ExprPtr operand = parseBinary(std::max<int>(SignLevel, minimumPrecedence), nullptr);
         if (at.isSymbol("+"))
             return operand;
         auto e = node<UnaryExpr>(at);
@@ -849,17 +908,8 @@ ExprPtr Parser::parsePowerOperand()
     return parsePrimary();
 }
 
-ExprPtr Parser::parsePower(ExprPtr seed)
-{
-    ExprPtr left = seed ? std::move(seed) : parsePrimary();
-    while (current().isSymbol("^")) {
-        const Token at = current();
-        advance();
-        left = binary(BinaryOp::Power, std::move(left), parsePowerOperand(), at);
-    }
-    return left;
-}
-
+// primary ::= number | string | date | True | False | Empty | Null | Nothing
+//           | "(" expression ")" | name-chain
 ExprPtr Parser::parsePrimary()
 {
     const Token t = current();
@@ -906,6 +956,7 @@ std::unique_ptr<NameExpr> Parser::makeName(const Token &token)
     return n;
 }
 
+// argument-list ::= "(" [ expression { "," expression } ] ")"
 ExprList Parser::parseArgumentList()
 {
     DepthGuard guard(*this);
@@ -926,6 +977,10 @@ ExprList Parser::parseArgumentList()
     }
 }
 
+// name-chain ::= identifier [ argument-list ]
+//                { "." identifier [ argument-list ] | argument-list }
+// A dot binds only without blanks around it; a further argument list indexes
+// the result of a call ("Split(s)(0)").
 ExprPtr Parser::parseNameChain()
 {
     const Token t = current();

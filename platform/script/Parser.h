@@ -18,14 +18,19 @@ struct ParsedChunk {
     std::vector<std::pair<NameExpr *, Procedure *>> names; // with the scope they appear in
 };
 
-// Recursive descent over the tokens; the first syntax error throws a
-// ScriptException carrying the compilation error's number, line and column.
+// Recursive descent over the tokens, one function per grammar rule (written
+// above each function); binary operators are parsed by one loop over a
+// precedence table. The first syntax error throws a ScriptException carrying
+// the compilation error's number, line and column.
 class Parser {
 public:
     explicit Parser(std::vector<Token> tokens);
     ParsedChunk parse();
 
 private:
+    // Counts nesting (blocks, parentheses, unary operators, argument lists)
+    // and refuses it past a fixed depth: the one place that keeps hostile text
+    // from exhausting the native stack, here and when the tree runs.
     struct DepthGuard {
         Parser &parser;
         explicit DepthGuard(Parser &p);
@@ -48,11 +53,13 @@ private:
     Block parseBlock(std::initializer_list<Keyword> terminators, qint32 missingError);
     bool atAnyKeyword(std::initializer_list<Keyword> keywords) const;
     StmtPtr parseStatement();
+    StmtPtr parseSetOrLet();
     StmtPtr parseIdentifierStatement();
     StmtPtr parseCallKeyword();
     StmtPtr parseDim(bool isReDim);
     void parseConst();
     StmtPtr parseIf();
+    void parseSingleLineStatements(Block &block);
     StmtPtr parseSelect();
     StmtPtr parseFor();
     StmtPtr parseDo();
@@ -65,26 +72,12 @@ private:
     Value parseConstantValue();
 
     ExprPtr parseExpression(ExprPtr seed = nullptr);
-    ExprPtr parseImp(ExprPtr seed);
-    ExprPtr parseEqv(ExprPtr seed);
-    ExprPtr parseXor(ExprPtr seed);
-    ExprPtr parseOr(ExprPtr seed);
-    ExprPtr parseAnd(ExprPtr seed);
-    ExprPtr parseNot(ExprPtr seed);
-    ExprPtr parseComparison(ExprPtr seed);
-    ExprPtr parseConcat(ExprPtr seed);
-    ExprPtr parseAdditive(ExprPtr seed);
-    ExprPtr parseModulo(ExprPtr seed);
-    ExprPtr parseIntDivide(ExprPtr seed);
-    ExprPtr parseMultiplicative(ExprPtr seed);
-    ExprPtr parseNegation(ExprPtr seed);
-    ExprPtr parsePower(ExprPtr seed);
-    ExprPtr parsePowerOperand();
+    ExprPtr parseBinary(int minimumPrecedence, ExprPtr seed);
+    ExprPtr parseOperand(int minimumPrecedence);
     ExprPtr parsePrimary();
     ExprPtr parseNameChain();
     ExprList parseArgumentList();
     std::unique_ptr<NameExpr> makeName(const Token &token);
-    ExprPtr binary(BinaryOp op, ExprPtr left, ExprPtr right, const Token &at);
 
     std::vector<Token> m_tokens;
     std::size_t m_pos = 0;

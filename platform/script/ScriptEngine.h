@@ -16,6 +16,7 @@ namespace tilvano::script {
 
 struct Module;
 struct RunControl;
+struct RunLimits;
 
 // The script host: compiles and runs VBScript text against published QObjects.
 //
@@ -49,11 +50,20 @@ public:
     void setDialogService(DialogService *dialogs) { m_dialogs = dialogs; }
     DialogService *dialogService() const { return m_dialogs; }
 
-    // A run past this limit stops with an error (default 10 seconds).
-    void setTimeLimit(std::chrono::milliseconds limit) { m_timeLimit = limit; }
-    std::chrono::milliseconds timeLimit() const { return m_timeLimit; }
-    // Script procedures may nest this deep before "Out of stack space".
-    void setMaximumCallDepth(int depth) { m_maximumDepth = depth; }
+    // A run past this limit stops with an error (default 10 seconds). With a
+    // dialog service the user is told once, in German, that the macro was
+    // stopped: the companion seemed frozen meanwhile.
+    void setTimeLimit(std::chrono::milliseconds limit);
+    std::chrono::milliseconds timeLimit() const;
+    // A run past this many loop turns and procedure calls stops as if out of
+    // time (0, the default: no limit). For running untrusted text briefly.
+    void setStepLimit(quint64 steps);
+    // What a run may allocate beyond what the process held when it began;
+    // past it the run fails with "Out of memory" (default 256 MB).
+    void setMemoryLimit(std::size_t bytes);
+    // Script procedures may nest this deep before "Out of stack space", if
+    // the native stack does not end them first.
+    void setMaximumCallDepth(int depth);
 
     // Ends the running script after the current call returns (e.g. a host's
     // Quit). Code and variables stay.
@@ -61,11 +71,12 @@ public:
     bool isRunning() const { return m_running > 0; }
 
 private:
+    void reportTimeOut(DialogService &dialogs) const;
+
     std::shared_ptr<Module> m_module;
     std::shared_ptr<RunControl> m_control;
+    std::unique_ptr<RunLimits> m_limits;
     DialogService *m_dialogs = nullptr;
-    std::chrono::milliseconds m_timeLimit{10000};
-    int m_maximumDepth = 1000;
     int m_running = 0;
     ScriptError m_lastError;
 };

@@ -2,6 +2,7 @@
 
 #include "ErrObject.h"
 #include "Interpreter.h"
+#include "Module.h"
 #include "Operators.h"
 
 namespace tilvano::script {
@@ -25,7 +26,7 @@ std::vector<int> evaluateBounds(Interpreter &in, const ExprList &bounds)
 
 Value *variableOf(Interpreter &in, const NameExpr &name)
 {
-    Value *v = name.variable(in);
+    Value *v = name.variableToWrite(in);
     if (!v) {
         if (name.binding.kind == Binding::Undefined)
             raiseError(errc::VariableUndefined);
@@ -44,8 +45,14 @@ bool callsNoScriptCode(const Expr &e)
         return callsNoScriptCode(*p->inner);
     if (auto *u = dynamic_cast<const UnaryExpr *>(&e))
         return callsNoScriptCode(*u->operand);
-    if (auto *b = dynamic_cast<const BinaryExpr *>(&e))
-        return callsNoScriptCode(*b->left) && callsNoScriptCode(*b->right);
+    if (auto *b = dynamic_cast<const BinaryExpr *>(&e)) {
+        if (!callsNoScriptCode(*b->first))
+            return false;
+        for (const BinaryExpr::Link &link : b->rest)
+            if (!callsNoScriptCode(*link.operand))
+                return false;
+        return true;
+    }
     if (auto *n = dynamic_cast<const NameExpr *>(&e)) {
         switch (n->binding.kind) {
         case Binding::Local:
@@ -71,27 +78,47 @@ Flow CallStmt::exec(Interpreter &in) const
     return Flow::Normal;
 }
 
+bool AssignStmt::appendInPlace(Interpreter &in) const
+{
+    if (m_appendable < 0) {
+        m_appendable = 1;
+        for (const Expr *part : appendedParts)
+            m_appendable = m_appendable && callsNoScriptCode(*part);
+    }
+    if (!m_appendable)
+        return false;
+    // Every part is evaluated before s changes, as "s & a & b" would.
+    QVarLengthArray<Value, 4> parts;
+    for (const Expr *part : appendedParts)
+        parts.append(part->eval(in));
+    // Fetched after evaluating: a nested run may have changed the variable.
+    Value *v = target->reference(in, nullptr);
+    if (!v || !v->isString()) {
+        Value result = target->eval(in);
+        for (const Value &part : parts)
+            result = applyBinary(BinaryOp::Concat, result, part);
+        target->assign(in, std::move(result), false);
+        return true;
+    }
+    QVarLengthArray<QString, 4> texts;
+    qsizetype added = 0;
+    for (const Value &part : parts) {
+        texts.append(part.primitive().toStringOrEmpty());
+        added += texts.back().size();
+    }
+    QString &s = v->stringRef();
+    if (s.size() + added > MaximumStringLength)
+        raiseError(errc::OutOfMemory);
+    reserveString(added);
+    for (const QString &text : texts)
+        s.append(text);
+    return true;
+}
+
 Flow AssignStmt::exec(Interpreter &in) const
 {
-    if (appendedPart) {
-        if (m_appendable < 0)
-            m_appendable = callsNoScriptCode(*appendedPart);
-        if (m_appendable) {
-            const Value part = appendedPart->eval(in);
-            // Fetched after evaluating: a nested run may have changed the variable.
-            Value *v = target->reference(in, nullptr);
-            if (v && v->isString()) {
-                const QString text = part.primitive().toStringOrEmpty();
-                QString &s = v->stringRef();
-                if (s.size() + text.size() > MaximumStringLength)
-                    raiseError(errc::OutOfMemory);
-                s.append(text);
-            } else {
-                target->assign(in, applyBinary(BinaryOp::Concat, target->eval(in), part), false);
-            }
-            return Flow::Normal;
-        }
-    }
+    if (!appendedParts.empty() && appendInPlace(in))
+        return Flow::Normal;
     target->assign(in, value->eval(in), isSet);
     return Flow::Normal;
 }
@@ -146,9 +173,19 @@ Flow EraseStmt::exec(Interpreter &in) const
 
 Flow IfStmt::exec(Interpreter &in) const
 {
-    for (const auto &[condition, block] : branches)
-        if (isTrue(condition->eval(in)))
+    for (const auto &[condition, block] : branches) {
+        bool met;
+        try {
+            met = isTrue(condition->eval(in));
+        } catch (const ScriptException &e) {
+            if (!in.frame().resumeNext)
+                throw;
+            in.module().err->record(e);
+            met = true;
+        }
+        if (met)
             return in.execBlock(block);
+    }
     return in.execBlock(elseBlock);
 }
 

@@ -14,12 +14,14 @@ struct AssignStmt final : Stmt {
     ExprPtr target;
     ExprPtr value;
     bool isSet = false;
-    // "s = s & x": appended in place, which keeps string-building loops linear,
-    // as long as x calls nothing of the script's that could change s first.
-    const Expr *appendedPart = nullptr;
+    // "s = s & a & b": the parts appended to s in place, which keeps
+    // string-building loops linear, as long as the parts call nothing of the
+    // script's that could change s first.
+    std::vector<const Expr *> appendedParts;
     Flow exec(Interpreter &in) const override;
 
 private:
+    bool appendInPlace(Interpreter &in) const;
     mutable int m_appendable = -1; // settled on first run, once names are bound
 };
 
@@ -45,6 +47,8 @@ struct EraseStmt final : Stmt {
     Flow exec(Interpreter &in) const override;
 };
 
+// Under On Error Resume Next a condition that fails counts as met: running
+// resumes with the next statement, which is the first of its branch.
 struct IfStmt final : Stmt {
     std::vector<std::pair<ExprPtr, Block>> branches;
     Block elseBlock;

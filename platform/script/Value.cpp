@@ -1,5 +1,6 @@
 #include "Value.h"
 
+#include "MemoryBudget.h"
 #include "ScriptError.h"
 
 #include <QDateTime>
@@ -153,7 +154,9 @@ int Value::varType() const
     return codes[int(kind())];
 }
 
-ArrayRef ScriptArray::create(const std::vector<int> &upperBounds)
+namespace {
+
+std::size_t elementCount(const std::vector<int> &upperBounds)
 {
     std::int64_t count = 1;
     for (int upper : upperBounds) {
@@ -163,9 +166,38 @@ ArrayRef ScriptArray::create(const std::vector<int> &upperBounds)
         if (count > MaximumArrayElements)
             raiseError(errc::OutOfMemory);
     }
+    return std::size_t(count);
+}
+
+// Moves out the arrays that only these items hold, to be freed by the caller.
+void takeSoleArrays(std::vector<Value> &items, std::vector<ArrayRef> &into)
+{
+    for (Value &item : items)
+        if (item.isArray() && item.asArray().use_count() == 1)
+            into.push_back(std::move(item.arrayRef()));
+}
+
+} // namespace
+
+ScriptArray::~ScriptArray()
+{
+    std::vector<ArrayRef> pending;
+    takeSoleArrays(items, pending);
+    while (!pending.empty()) {
+        ArrayRef array = std::move(pending.back());
+        pending.pop_back();
+        takeSoleArrays(array->items, pending);
+        // array is freed here, holding no arrays of its own any more.
+    }
+}
+
+ArrayRef ScriptArray::create(const std::vector<int> &upperBounds)
+{
+    const std::size_t count = elementCount(upperBounds);
+    chargeMemory(count * sizeof(Value));
     auto array = std::make_shared<ScriptArray>();
     array->upperBounds = upperBounds;
-    array->items.resize(std::size_t(count));
+    array->items.resize(count);
     return array;
 }
 
@@ -174,11 +206,13 @@ std::size_t ScriptArray::offsetOf(const Value *indexes, std::size_t count) const
     if (count != upperBounds.size())
         raiseError(errc::SubscriptOutOfRange);
     std::size_t offset = 0;
+    std::size_t stride = 1;
     for (std::size_t d = 0; d < count; ++d) {
         const std::int32_t i = indexes[d].toLong();
         if (i < 0 || i > upperBounds[d])
             raiseError(errc::SubscriptOutOfRange);
-        offset = offset * std::size_t(upperBounds[d] + 1) + std::size_t(i);
+        offset += std::size_t(i) * stride;
+        stride *= std::size_t(upperBounds[d] + 1);
     }
     return offset;
 }
@@ -191,22 +225,35 @@ void ScriptArray::resizePreserving(const std::vector<int> &newUpperBounds)
     for (std::size_t d = 0; d + 1 < upperBounds.size(); ++d)
         if (upperBounds[d] != newUpperBounds[d])
             raiseError(errc::SubscriptOutOfRange);
-    ArrayRef fresh = create(newUpperBounds);
-    const std::size_t oldLast = std::size_t(upperBounds.back() + 1);
-    const std::size_t newLast = std::size_t(newUpperBounds.back() + 1);
-    const std::size_t rows = oldLast ? items.size() / oldLast : 0;
-    for (std::size_t r = 0; r < rows; ++r)
-        for (std::size_t c = 0; c < std::min(oldLast, newLast); ++c)
-            fresh->items[r * newLast + c] = std::move(items[r * oldLast + c]);
+    const std::size_t count = elementCount(newUpperBounds);
+    if (count > items.size())
+        chargeMemory((count - items.size()) * sizeof(Value));
+    if (count < items.size()) {
+        // Dropped elements may hold deeply nested arrays: free them the flat way.
+        ScriptArray dropped;
+        dropped.items.assign(std::make_move_iterator(items.begin() + std::ptrdiff_t(count)),
+                             std::make_move_iterator(items.end()));
+        items.resize(count);
+    } else {
+        items.resize(count);
+    }
     upperBounds = newUpperBounds;
-    items = std::move(fresh->items);
+}
+
+void reserveString(qsizetype length)
+{
+    if (length > MaximumStringLength)
+        raiseError(errc::OutOfMemory);
+    chargeMemory(std::size_t(length) * sizeof(QChar));
 }
 
 void detachArray(Value &v)
 {
     ArrayRef &a = v.arrayRef();
-    if (a.use_count() > 1)
+    if (a.use_count() > 1) {
+        chargeMemory(a->items.size() * sizeof(Value));
         a = std::make_shared<ScriptArray>(*a);
+    }
 }
 
 bool parseNumber(const QString &text, double *result)

@@ -97,12 +97,22 @@ private:
                  QString, ObjectTag, ArrayRef> m_data;
 };
 
-// Arrays: zero-based in every dimension, as in the language.
+// Arrays: zero-based in every dimension, as in the language. Elements lie
+// with the first index changing fastest (a(0,0), a(1,0), a(0,1), ...), the
+// order For Each visits them in; ReDim Preserve, which may change only the
+// last dimension, then merely adds or drops elements at the end.
 class ScriptArray {
 public:
     std::vector<int> upperBounds; // -1 for an empty dimension
     std::vector<Value> items;
     bool fixedSize = false;       // declared with Dim a(n): ReDim refuses it
+
+    ScriptArray() = default;
+    ScriptArray(const ScriptArray &) = default;
+    ScriptArray &operator=(const ScriptArray &) = default;
+    // Frees nested arrays one level at a time, so that an array nested a
+    // million deep ("x = Array(x)" in a loop) needs no more stack than a flat one.
+    ~ScriptArray();
 
     static ArrayRef create(const std::vector<int> &upperBounds); // raises 7 for absurd sizes
     // Position of an element; raises 9 for a wrong index or number of indexes.
@@ -127,6 +137,10 @@ QString formatDate(double serial);
 // "Out of memory" is raised instead of exhausting the machine.
 constexpr qsizetype MaximumStringLength = 16 * 1024 * 1024;
 constexpr qsizetype MaximumArrayElements = 4 * 1024 * 1024;
+
+// Before building a string of `length` characters: raises "Out of memory"
+// past the longest string, and charges the running script's memory budget.
+void reserveString(qsizetype length);
 
 // Implemented by the object bridge: the value of an object's default property.
 Value defaultValueOf(QObject *object);

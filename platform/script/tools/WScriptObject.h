@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/script/ParamArray.h"
+
 #include <QObject>
 #include <QTextStream>
 #include <QVariant>
@@ -23,22 +25,11 @@ public:
     bool quitRequested() const { return m_quit; }
     int exitCode() const { return m_exitCode; }
 
-    // One overload per argument count, so that a missing argument and an
-    // Empty one stay apart.
-    Q_INVOKABLE void Echo();
-    Q_INVOKABLE void Echo(const QVariant &a);
-    Q_INVOKABLE void Echo(const QVariant &a, const QVariant &b);
-    Q_INVOKABLE void Echo(const QVariant &a, const QVariant &b, const QVariant &c);
-    Q_INVOKABLE void Echo(const QVariant &a, const QVariant &b, const QVariant &c, const QVariant &d);
-    Q_INVOKABLE void Echo(const QVariant &a, const QVariant &b, const QVariant &c, const QVariant &d, const QVariant &e);
-    Q_INVOKABLE void Echo(const QVariant &a, const QVariant &b, const QVariant &c, const QVariant &d, const QVariant &e,
-                          const QVariant &f);
+    Q_INVOKABLE TILVANO_PARAM_ARRAY void Echo(const QVariantList &values);
     Q_INVOKABLE void Quit();
     Q_INVOKABLE void Quit(int exitCode);
 
 private:
-    void echo(const QVariantList &values);
-
     ScriptEngine &m_engine;
     QTextStream &m_out;
     QString m_scriptName;

@@ -32,7 +32,9 @@ const ScriptArray &arrayArgument(const Value &v);
 // ISO form or a time of day; anything else is a type mismatch.
 double dateSerial(const Value &v);
 inline QDateTime dateArgument(const Value &v) { return dateTimeFromSerial(dateSerial(v)); }
-inline Value fromDateTime(const QDateTime &dt) { return Value::date(dateSerialFromDateTime(dt)); }
+// A date result; past the years 100 to 9999 it is an overflow (6).
+Value dateResult(double serial);
+inline Value fromDateTime(const QDateTime &dt) { return dateResult(dateSerialFromDateTime(dt)); }
 
 std::span<const Builtin> stringFunctions();
 std::span<const Builtin> conversionFunctions();

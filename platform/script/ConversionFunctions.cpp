@@ -11,7 +11,7 @@ Value fnCInt(Interpreter &, Args a, int) { return Value::integer(a[0].toInteger(
 Value fnCLng(Interpreter &, Args a, int) { return Value::longValue(a[0].toLong()); }
 Value fnCDbl(Interpreter &, Args a, int) { return Value::number(a[0].toDouble()); }
 Value fnCBool(Interpreter &, Args a, int) { return Value::boolean(a[0].toBool()); }
-Value fnCDate(Interpreter &, Args a, int) { return Value::date(dateSerial(a[0])); }
+Value fnCDate(Interpreter &, Args a, int) { return dateResult(dateSerial(a[0])); }
 
 Value fnCByte(Interpreter &, Args a, int)
 {

@@ -9,6 +9,12 @@
 
 namespace tilvano::script {
 
+Value dateResult(double serial)
+{
+    dateTimeFromSerial(serial); // raises the overflow
+    return Value::date(serial);
+}
+
 double dateSerial(const Value &v0)
 {
     const Value v = v0.primitive();
@@ -109,8 +115,8 @@ Value fnDateAdd(Interpreter &, Args a, int)
     case Interval::Year: return fromDateTime(dt.addYears(whole));
     case Interval::Quarter: return fromDateTime(dt.addMonths(whole * 3));
     case Interval::Month: return fromDateTime(dt.addMonths(whole));
-    case Interval::Day: return Value::date(serial + whole);
-    case Interval::Week: return Value::date(serial + 7.0 * whole);
+    case Interval::Day: return dateResult(serial + whole);
+    case Interval::Week: return dateResult(serial + 7.0 * whole);
     case Interval::Hour: return fromDateTime(dt.addSecs(qint64(whole) * 3600));
     case Interval::Minute: return fromDateTime(dt.addSecs(qint64(whole) * 60));
     case Interval::Second: return fromDateTime(dt.addSecs(whole));
@@ -118,24 +124,68 @@ Value fnDateAdd(Interpreter &, Args a, int)
     return Value();
 }
 
+// Whole seconds of wall-clock time since the start of the date count; time
+// zones and daylight saving play no part in the language's dates.
+qint64 wallSeconds(const QDateTime &dt)
+{
+    static const qint64 firstDay = QDate(1899, 12, 30).toJulianDay();
+    return (dt.date().toJulianDay() - firstDay) * 86400 + dt.time().msecsSinceStartOfDay() / 1000;
+}
+
+qint64 floorDivide(qint64 x, qint64 d)
+{
+    return x / d - ((x % d != 0) && ((x < 0) != (d < 0)));
+}
+
+// DateDiff counts the boundaries of the interval passed between the dates.
 Value fnDateDiff(Interpreter &, Args a, int)
 {
     const Interval interval = intervalOf(a[0]);
     const QDateTime from = dateArgument(a[1]), to = dateArgument(a[2]);
-    const qint64 seconds = from.secsTo(to);
-    const auto floorDiv = [](qint64 x, qint64 d) { return x / d - ((x % d != 0) && ((x < 0) != (d < 0))); };
+    const qint64 fromSeconds = wallSeconds(from), toSeconds = wallSeconds(to);
+    const QDate f = from.date(), t = to.date();
     switch (interval) {
-    case Interval::Year: return Value::longValue(to.date().year() - from.date().year());
-    case Interval::Quarter:
-        return Value::longValue((to.date().year() * 4 + (to.date().month() - 1) / 3) - (from.date().year() * 4 + (from.date().month() - 1) / 3));
-    case Interval::Month: return Value::longValue((to.date().year() * 12 + to.date().month()) - (from.date().year() * 12 + from.date().month()));
-    case Interval::Day: return Value::longValue(std::int32_t(from.date().daysTo(to.date())));
-    case Interval::Week: return Value::longValue(std::int32_t(from.date().daysTo(to.date()) / 7));
-    case Interval::Hour: return Value::fromInteger(floorDiv(to.toSecsSinceEpoch() / 3600 * 3600 - from.toSecsSinceEpoch() / 3600 * 3600, 3600));
-    case Interval::Minute: return Value::fromInteger(floorDiv(to.toSecsSinceEpoch() / 60 * 60 - from.toSecsSinceEpoch() / 60 * 60, 60));
-    case Interval::Second: return Value::fromInteger(seconds);
+    case Interval::Year: return Value::longValue(t.year() - f.year());
+    case Interval::Quarter: return Value::longValue((t.year() * 4 + (t.month() - 1) / 3) - (f.year() * 4 + (f.month() - 1) / 3));
+    case Interval::Month: return Value::longValue((t.year() * 12 + t.month()) - (f.year() * 12 + f.month()));
+    case Interval::Day: return Value::longValue(std::int32_t(f.daysTo(t)));
+    case Interval::Week: return Value::longValue(std::int32_t(f.daysTo(t) / 7));
+    case Interval::Hour: return Value::fromInteger(floorDivide(toSeconds, 3600) - floorDivide(fromSeconds, 3600));
+    case Interval::Minute: return Value::fromInteger(floorDivide(toSeconds, 60) - floorDivide(fromSeconds, 60));
+    case Interval::Second: return Value::fromInteger(toSeconds - fromSeconds);
     }
     return Value();
+}
+
+// DateSerial(year, month, day): months and days outside their range roll
+// over into the next or previous ones; years of two digits mean 1930-2029.
+Value fnDateSerial(Interpreter &, Args a, int)
+{
+    int year = a[0].toInteger();
+    const std::int32_t month = a[1].toInteger(), day = a[2].toInteger();
+    if (year >= 0 && year < 30)
+        year += 2000;
+    else if (year >= 30 && year < 100)
+        year += 1900;
+    const QDate date = QDate(year, 1, 1).addMonths(month - 1).addDays(day - 1);
+    if (!date.isValid() || date.year() < 100 || date.year() > 9999)
+        raiseError(errc::InvalidCall);
+    return fromDateTime(QDateTime(date, QTime(0, 0)));
+}
+
+// TimeSerial(hour, minute, second): a time of day, or more than a day.
+Value fnTimeSerial(Interpreter &, Args a, int)
+{
+    const double seconds = double(a[0].toInteger()) * 3600 + double(a[1].toInteger()) * 60 + a[2].toInteger();
+    return dateResult(seconds / 86400.0);
+}
+
+Value fnDateValue(Interpreter &, Args a, int) { return dateResult(std::floor(dateSerial(a[0]))); }
+
+Value fnTimeValue(Interpreter &, Args a, int)
+{
+    const double serial = dateSerial(a[0]);
+    return Value::date(serial - std::floor(serial));
 }
 
 } // namespace
@@ -146,7 +196,8 @@ std::span<const Builtin> dateFunctions()
         {"now", 0, 0, fnNow}, {"date", 0, 0, fnDate}, {"time", 0, 0, fnTime}, {"timer", 0, 0, fnTimer},
         {"day", 1, 1, fnDay}, {"month", 1, 1, fnMonth}, {"year", 1, 1, fnYear}, {"hour", 1, 1, fnHour},
         {"minute", 1, 1, fnMinute}, {"second", 1, 1, fnSecond}, {"weekday", 1, 2, fnWeekday},
-        {"dateadd", 3, 3, fnDateAdd}, {"datediff", 3, 5, fnDateDiff},
+        {"dateadd", 3, 3, fnDateAdd}, {"datediff", 3, 5, fnDateDiff}, {"dateserial", 3, 3, fnDateSerial},
+        {"timeserial", 3, 3, fnTimeSerial}, {"datevalue", 1, 1, fnDateValue}, {"timevalue", 1, 1, fnTimeValue},
     };
     return functions;
 }

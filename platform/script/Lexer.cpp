@@ -1,9 +1,9 @@
 #include "Lexer.h"
 
+#include "DateLiteral.h"
 #include "ScriptError.h"
-#include "Value.h"
 
-#include <QDateTime>
+#include <QStringList>
 
 #include <array>
 #include <cmath>
@@ -248,18 +248,18 @@ Token Lexer::number()
         const qsizetype start = m_pos;
         while (m_pos < m_text.size() && (hex ? isxdigit(m_text[m_pos].toLatin1()) : (m_text[m_pos] >= QLatin1Char('0') && m_text[m_pos] <= QLatin1Char('7'))))
             advance();
-        if (peek() == QLatin1Char('&'))
-            advance(); // the optional Long suffix
+        const qsizetype end = m_pos;
+        const bool longSuffix = peek() == QLatin1Char('&');
+        if (longSuffix)
+            advance();
         bool ok = false;
-        const QString digits = m_text.mid(start, m_pos - start).remove(QLatin1Char('&'));
-        const qint64 v = digits.toLongLong(&ok, hex ? 16 : 8);
+        const qint64 v = m_text.mid(start, end - start).toLongLong(&ok, hex ? 16 : 8);
         if (!ok || v > 0xFFFFFFFFLL)
             fail(errc::SyntaxError);
-        // Hex literals wrap like the machine words they spell: &HFFFF is -1.
+        // Hex and octal literals are machine words: &HFFFF is the Integer -1,
+        // &HFFFF& (with the Long suffix) the Long 65535.
         t.type = TokenType::IntegerLiteral;
-        t.number = v <= 0xFFFF ? double(qint16(quint16(v))) : double(qint32(quint32(v)));
-        if (v > 0x7FFF && v <= 0xFFFF)
-            t.number = double(qint16(quint16(v)));
+        t.number = (v <= 0xFFFF && !longSuffix) ? double(qint16(quint16(v))) : double(qint32(quint32(v)));
         return t;
     }
     const qsizetype start = m_pos;
@@ -328,24 +328,13 @@ Token Lexer::dateLiteral()
         advance();
     if (peek() != QLatin1Char('#'))
         fail(errc::SyntaxError);
-    const QString body = m_text.mid(start, m_pos - start).trimmed();
+    const QStringView body = QStringView(m_text).mid(start, m_pos - start);
     advance();
-    static const char *const formats[] = {"M/d/yyyy H:mm:ss", "M/d/yyyy H:mm", "M/d/yyyy", "yyyy-MM-dd H:mm:ss",
-                                          "yyyy-MM-dd", "d.M.yyyy H:mm:ss", "d.M.yyyy", "H:mm:ss", "H:mm"};
-    for (const char *format : formats) {
-        const QString f = QString::fromLatin1(format);
-        QDateTime dt = QDateTime::fromString(body, f);
-        if (!dt.isValid()) {
-            const QTime time = QTime::fromString(body, f);
-            if (time.isValid())
-                dt = QDateTime(QDate(1899, 12, 30), time);
-        }
-        if (dt.isValid()) {
-            Token t;
-            t.type = TokenType::DateLiteral;
-            t.number = dateSerialFromDateTime(dt);
-            return t;
-        }
+    if (const std::optional<double> serial = parseDateLiteral(body)) {
+        Token t;
+        t.type = TokenType::DateLiteral;
+        t.number = *serial;
+        return t;
     }
     fail(errc::SyntaxError);
 }

@@ -72,14 +72,28 @@ constexpr BinaryOperator binaryOperators[] = {
     {"^", Keyword::None, BinaryOp::Power, PowerLevel},
 };
 
+// The operator a token spells, or null. Looked up by the symbol's text or the
+// keyword, in indexes made once from the table above.
 const BinaryOperator *binaryOperatorAt(const Token &t)
 {
-    if (t.type != TokenType::Symbol && !(t.type == TokenType::Identifier && t.keyword != Keyword::None))
-        return nullptr;
-    for (const BinaryOperator &candidate : binaryOperators) {
-        if (candidate.symbol ? t.isSymbol(candidate.symbol) : t.is(candidate.keyword))
-            return &candidate;
-    }
+    struct Index {
+        QHash<QString, const BinaryOperator *> bySymbol;
+        QHash<int, const BinaryOperator *> byKeyword;
+    };
+    static const Index index = [] {
+        Index made;
+        for (const BinaryOperator &op : binaryOperators) {
+            if (op.symbol)
+                made.bySymbol.insert(QString::fromLatin1(op.symbol), &op);
+            else
+                made.byKeyword.insert(int(op.keyword), &op);
+        }
+        return made;
+    }();
+    if (t.type == TokenType::Symbol)
+        return index.bySymbol.value(t.text, nullptr);
+    if (t.type == TokenType::Identifier && t.keyword != Keyword::None)
+        return index.byKeyword.value(int(t.keyword), nullptr);
     return nullptr;
 }
 

@@ -59,9 +59,10 @@ static ScriptError toError(const ScriptException &e)
 void ScriptEngine::reportTimeOut(DialogService &dialogs) const
 {
     const double seconds = double(m_limits->time.count()) / 1000.0;
-    const QString text = QStringLiteral("Das Makro lief länger als %1 Sekunden und wurde deshalb abgebrochen.")
-                             .arg(QLocale(QLocale::German).toString(seconds, 'g', 6));
-    dialogs.messageBox(text, QStringLiteral("Makro abgebrochen"), DialogService::OkOnly | DialogService::Exclamation);
+    const QString duration = seconds == 1.0 ? QStringLiteral("1 Sekunde")
+                                            : QLocale(QLocale::German).toString(seconds, 'g', 6) + QStringLiteral(" Sekunden");
+    dialogs.messageBox(QStringLiteral("Das Makro lief länger als %1 und wurde deshalb abgebrochen.").arg(duration),
+                       QStringLiteral("Makro abgebrochen"), DialogService::OkOnly | DialogService::Exclamation);
 }
 
 bool ScriptEngine::executeStatement(const QString &text)

@@ -317,12 +317,13 @@ QString formatDate(double serial)
 {
     // Dates read the German way, as everything this program shows its users.
     const QDateTime dt = dateTimeFromSerial(serial);
+    // The day the serials count from stands for "no date": only the time shows.
     const bool hasDate = std::floor(serial) != 0;
     const bool hasTime = serial != std::floor(serial);
     QString text;
-    if (hasDate || !hasTime)
+    if (hasDate)
         text = dt.date().toString(QStringLiteral("dd.MM.yyyy"));
-    if (hasTime) {
+    if (hasTime || !hasDate) {
         if (!text.isEmpty())
             text += QLatin1Char(' ');
         text += dt.time().toString(QStringLiteral("HH:mm:ss"));

@@ -4,6 +4,7 @@
 #include "platform/script/Value.h"
 
 #include <QDateTime>
+#include <QMetaProperty>
 
 namespace tilvano::script {
 
@@ -12,11 +13,20 @@ WScriptObject::WScriptObject(ScriptEngine &engine, QTextStream &out, QString scr
 {
 }
 
-// A value as the language's own conversion to text writes it.
+// A value as the language's own conversion to text writes it; an object
+// stands for its default property (Err for its number).
 static QString display(const QVariant &v)
 {
     if (!v.isValid())
         return QString();
+    if (v.metaType().flags() & QMetaType::PointerToQObject) {
+        const QObject *object = v.value<QObject *>();
+        const QMetaObject *meta = object ? object->metaObject() : nullptr;
+        const int info = meta ? meta->indexOfClassInfo("DefaultProperty") : -1;
+        if (info < 0)
+            return QString();
+        return display(meta->property(meta->indexOfProperty(meta->classInfo(info).value())).read(object));
+    }
     switch (v.metaType().id()) {
     case QMetaType::Bool: return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
     case QMetaType::Double: return formatNumber(v.toDouble());

@@ -25,7 +25,7 @@ public:
     bool quitRequested() const { return m_quit; }
     int exitCode() const { return m_exitCode; }
 
-    Q_INVOKABLE TILVANO_PARAM_ARRAY void Echo(const QVariantList &values);
+    TILVANO_PARAM_ARRAY Q_INVOKABLE void Echo(const QVariantList &values);
     Q_INVOKABLE void Quit();
     Q_INVOKABLE void Quit(int exitCode);
 

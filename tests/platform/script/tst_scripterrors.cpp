@@ -38,6 +38,9 @@ private slots:
     void timeLimitStopsEndlessLoops();
     void deepRecursionIsOutOfStackSpace();
     void absurdSizesAreOutOfMemory();
+    void eachRunHasAMemoryBudget();
+    void longOperatorChainsRunAndFree();
+    void stepLimitEndsAnyLoop();
     void hostileTextNeverCrashes();
     void successClearsThePreviousError();
     void referenceToAnElementOutlivesItsArray();
@@ -189,6 +192,61 @@ void ScriptErrorsTest::absurdSizesAreOutOfMemory()
         QCOMPARE(o.error.number, 7);
         QCOMPARE(o.error.description, QStringLiteral("Out of memory"));
     }
+}
+
+void ScriptErrorsTest::eachRunHasAMemoryBudget()
+{
+    // Every string and array here is within its own limit; together they are
+    // not, and the run ends with error 7.
+    const QString hog = QStringLiteral("Dim parts(1000)\ns = Space(1000000)\n"
+                                       "For i = 0 To 1000\n  parts(i) = s & i\nNext\nP.Put \"nie\"");
+    ScriptEngine engine;
+    engine.setMemoryLimit(std::size_t(32) * 1024 * 1024);
+    Outcome o = run(hog, &engine);
+    QCOMPARE(o.error.number, 7);
+    QCOMPARE(o.probed, QString());
+    // Trapping the error does not let the script take more.
+    engine.reset();
+    o = run(QStringLiteral("On Error Resume Next\nDim parts(1000)\ns = Space(1000000)\n"
+                           "For i = 0 To 1000\n  parts(i) = s & i\n  If Err.Number <> 0 Then Exit For\nNext\n"
+                           "P.Put Err.Number & \" \" & (i < 20)"),
+            &engine);
+    QCOMPARE(o.probed, QStringLiteral("7 True"));
+    // The budget is the run's, not the engine's: the next run starts afresh.
+    engine.reset();
+    o = run(QStringLiteral("s = Space(4000000)\nP.Put Len(s & s)"), &engine);
+    QVERIFY2(o.ok, qPrintable(o.error.description));
+}
+
+void ScriptErrorsTest::longOperatorChainsRunAndFree()
+{
+    const int operands = 100000;
+    const Outcome concat = run(QStringLiteral("s = \"a\"") + QStringLiteral(" & \"b\"").repeated(operands) + QStringLiteral("\nP.Put Len(s)"));
+    QVERIFY2(concat.ok, qPrintable(concat.error.description));
+    QCOMPARE(concat.probed, QString::number(operands + 1));
+    const Outcome sum = run(QStringLiteral("t = 0") + QStringLiteral(" + 1").repeated(operands) + QStringLiteral("\nP.Put t"));
+    QVERIFY2(sum.ok, qPrintable(sum.error.description));
+    QCOMPARE(sum.probed, QString::number(operands));
+    // Chains of several levels wrap each other, a level at a time.
+    const Outcome mixed = run(QStringLiteral("b = 0 < 1") + QStringLiteral(" And 2 * 3 - 1 > 4 Or False").repeated(operands / 10)
+                              + QStringLiteral("\nP.Put b"));
+    QCOMPARE(mixed.probed, QStringLiteral("True"));
+}
+
+void ScriptErrorsTest::stepLimitEndsAnyLoop()
+{
+    for (const char *script : {"Do : Loop", "Sub S : S : End Sub\nOn Error Resume Next\nS",
+                               "For i = 1 To 1E9 : Next", "While 1 : x = x & \"\" : Wend"}) {
+        ScriptEngine engine;
+        engine.setStepLimit(1000);
+        const Outcome o = run(QString::fromLatin1(script), &engine);
+        QVERIFY2(!o.ok, script);
+        QVERIFY2(o.error.number == errc::TimedOut || o.error.number == errc::OutOfStack, script);
+    }
+    // Within the limit a script runs to its end.
+    ScriptEngine engine;
+    engine.setStepLimit(1000);
+    QCOMPARE(run(QStringLiteral("For i = 1 To 900 : Next\nP.Put i"), &engine).probed, QStringLiteral("901"));
 }
 
 void ScriptErrorsTest::hostileTextNeverCrashes()

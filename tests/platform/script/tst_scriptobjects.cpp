@@ -1,6 +1,7 @@
 // Published objects: calls by name, properties, reference parameters, the
 // stored macro statement forms, dialogs, and re-entrant use of the engine.
 #include "ScriptDoubles.h"
+#include "platform/script/ParamArray.h"
 #include "support/ScriptedDialogService.h"
 
 #include <QPointer>
@@ -31,6 +32,9 @@ private slots:
     void writeBackAfterNestedRunReplacedTheArray();
     void messageAndInputBoxesUseTheDialogService();
     void dialogsWithoutServiceRaise();
+    void timeOutIsToldOnceInGerman();
+    void paramArrayMethodsTakeAnyNumberOfArguments();
+    void stateSurvivesBetweenTextsUntilReset();
 };
 
 void ScriptObjectsTest::storedMacroFormsCallTheCharacter()
@@ -262,6 +266,82 @@ void ScriptObjectsTest::dialogsWithoutServiceRaise()
     QCOMPARE(engine.lastError().number, 70);
     QVERIFY(!engine.executeStatement(QStringLiteral("x = InputBox(\"x\")")));
     QCOMPARE(engine.lastError().number, 70);
+}
+
+void ScriptObjectsTest::timeOutIsToldOnceInGerman()
+{
+    // A macro that starts another, both running past the limit: the user is
+    // told once, not once for every run that ends.
+    ScriptEngine engine;
+    tilvano::test::ScriptedDialogService dialogs;
+    RecordingCharacter kibo;
+    engine.setDialogService(&dialogs);
+    engine.setTimeLimit(std::chrono::milliseconds(100));
+    kibo.duringCall = [&] { QVERIFY(!engine.executeStatement(QStringLiteral("Do : Loop"))); };
+    engine.addObject(QStringLiteral("Kibo"), &kibo);
+    QVERIFY(!engine.executeStatement(QStringLiteral("On Error Resume Next\nKibo.Hook\nDo : Loop")));
+    QCOMPARE(engine.lastError().number, errc::TimedOut);
+    QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("Das Makro lief länger als 0,1 Sekunden und wurde deshalb abgebrochen.")});
+    QCOMPARE(dialogs.shown().value(0).title, QStringLiteral("Makro abgebrochen"));
+    QCOMPARE(dialogs.shown().value(0).icon(), tilvano::DialogService::Exclamation);
+
+    // The next run that times out is told again.
+    kibo.duringCall = nullptr;
+    engine.setTimeLimit(std::chrono::milliseconds(1000));
+    QVERIFY(!engine.executeStatement(QStringLiteral("While True : Wend")));
+    QCOMPARE(dialogs.texts().size(), 2);
+    QCOMPARE(dialogs.texts().last(), QStringLiteral("Das Makro lief länger als 1 Sekunde und wurde deshalb abgebrochen."));
+}
+
+// Takes a greeting and any number of names after it.
+class Greeter : public QObject {
+    Q_OBJECT
+public:
+    QStringList heard;
+    TILVANO_PARAM_ARRAY Q_INVOKABLE int Greet(const QString &greeting, const QVariantList &names)
+    {
+        for (const QVariant &name : names)
+            heard.append(greeting + QLatin1Char(' ') + Probe::show(name));
+        return int(names.size());
+    }
+    TILVANO_PARAM_ARRAY Q_INVOKABLE void Collect(const QVariantList &) {}
+    Q_INVOKABLE void Collect(int a, int b) { heard.append(QStringLiteral("exact %1 %2").arg(a).arg(b)); }
+};
+
+void ScriptObjectsTest::paramArrayMethodsTakeAnyNumberOfArguments()
+{
+    ScriptEngine engine;
+    Greeter greeter;
+    Probe probe;
+    engine.addObject(QStringLiteral("G"), &greeter);
+    engine.addObject(QStringLiteral("P"), &probe);
+    QVERIFY2(engine.executeStatement(QStringLiteral(
+                 "P.Put G.Greet(\"Hallo\")\nG.Greet \"Hi\", \"Anna\", 2, Array(1, 2), Empty, Null, True, 3.5, \"Ende\"\n"
+                 "n = \"Bert\" : G.Greet \"Tag\", n : G.Collect 1, 2")),
+             qPrintable(engine.lastError().description));
+    QCOMPARE(probe.joined(), QStringLiteral("0"));
+    QCOMPARE(greeter.heard, (QStringList{"Hi Anna", "Hi 2", "Hi [1,2]", "Hi Empty", "Hi Empty", "Hi True", "Hi 3.5",
+                                         "Hi Ende", "Tag Bert", "exact 1 2"}));
+    // The leading parameters are still required.
+    QVERIFY(!engine.executeStatement(QStringLiteral("G.Greet")));
+    QCOMPARE(engine.lastError().number, errc::WrongArgumentCount);
+}
+
+void ScriptObjectsTest::stateSurvivesBetweenTextsUntilReset()
+{
+    ScriptEngine engine;
+    Probe probe;
+    engine.addObject(QStringLiteral("P"), &probe);
+    QVERIFY(engine.executeStatement(QStringLiteral("Dim counter\ncounter = 41\nFunction Next1() : Next1 = counter + 1 : End Function")));
+    QVERIFY(engine.executeStatement(QStringLiteral("P.Put Next1()")));
+    QCOMPARE(probe.joined(), QStringLiteral("42"));
+    engine.reset();
+    // After Reset neither code nor objects remain.
+    QVERIFY(!engine.executeStatement(QStringLiteral("P.Put 1")));
+    QCOMPARE(engine.lastError().number, 424);
+    engine.addObject(QStringLiteral("P"), &probe);
+    QVERIFY(!engine.executeStatement(QStringLiteral("P.Put Next1()")));
+    QCOMPARE(probe.joined(), QStringLiteral("42"));
 }
 
 QTEST_GUILESS_MAIN(ScriptObjectsTest)

@@ -5,6 +5,8 @@
 #include "common/ErrorLog.h"
 #include "common/MacroScript.h"
 #include "common/MacroStore.h"
+#include "AgentCtl/MainForm.h"
+#include "platform/script/ScriptEngine.h"
 
 #include <QRegularExpression>
 #include <QtTest>
@@ -205,6 +207,28 @@ private slots:
         // Only the innermost run reaches its second line: each nested start
         // cleared the engine under the runs around it.
         QCOMPARE(bench->control->calls(), QStringList{QStringLiteral("somebody.StopAll()")});
+    }
+
+    void hostileMacrosEndInAnErrorNotACrash()
+    {
+        // Nested three hundred thousand deep: freeing it (at the next run's
+        // reset) once overflowed the stack.
+        QString nesting = QStringLiteral("x = Empty<!!BR!!>For i = 1 To 300000<!!BR!!>x = Array(x)<!!BR!!>Next<!!BR!!>");
+        QVERIFY(agent->RunMacroText(nesting));
+        QString speak = speaking(QStringLiteral("danach"));
+        QVERIFY(agent->RunMacroText(speak));
+        // A hundred thousand operands in one line: evaluating the chain once did.
+        QString chain = QStringLiteral("Kibo.SpeakIt Len(\"a\"") + QStringLiteral(" & \"b\"").repeated(100000) + QStringLiteral(")");
+        QVERIFY(agent->RunMacroText(chain));
+        QCOMPARE(bench->control->calls(), (QStringList{"somebody.Speak(danach, )", "somebody.Speak(100001, )"}));
+
+        // A macro that runs too long stops, and the user is told once.
+        agent->readTextWindow()->ScriptControl().setTimeLimit(std::chrono::milliseconds(200));
+        QString endless = QStringLiteral("Do<!!BR!!>Loop<!!BR!!>");
+        QVERIFY(!agent->RunMacroText(endless));
+        QCOMPARE(agent->LastError().number, script::errc::TimedOut);
+        QCOMPARE(bench->dialogs.texts(),
+                 QStringList{QStringLiteral("Das Makro lief länger als 0,2 Sekunden und wurde deshalb abgebrochen.")});
     }
 
 private:

@@ -53,18 +53,25 @@ Value UnaryExpr::eval(Interpreter &in) const
 
 Value BinaryExpr::eval(Interpreter &in) const
 {
+    const Value l = left->eval(in);
+    const Value r = right->eval(in);
+    return applyBinary(op, l, r);
+}
+
+Value OperatorChain::eval(Interpreter &in) const
+{
     Value result = first->eval(in);
     for (const Link &link : rest) {
-        const Value right = link.operand->eval(in);
+        const Value next = link.operand->eval(in);
         if (link.op == BinaryOp::Concat && result.isString()) {
             // The text so far is this chain's own: appending to it keeps
             // "a & b & c & ..." linear instead of copying it for every part.
-            const QString part = right.primitive().toStringOrEmpty();
-            reserveString(result.asString().size() + part.size());
+            const QString part = next.primitive().toStringOrEmpty();
+            reserveAppend(result.asString().size(), part.size());
             result.stringRef().append(part);
             continue;
         }
-        result = applyBinary(link.op, result, right);
+        result = applyBinary(link.op, result, next);
     }
     return result;
 }

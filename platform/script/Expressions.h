@@ -26,11 +26,18 @@ enum class BinaryOp { Add, Subtract, Multiply, Divide, IntDivide, Modulo, Power,
                       Equal, NotEqual, Less, Greater, LessEqual, GreaterEqual, Is,
                       And, Or, Xor, Eqv, Imp };
 
-// Operands joined by binary operators of one precedence, applied from left to
-// right: "a - b + c" is (a - b) + c. The chain stays flat and is evaluated in
-// a loop, so that a line of a hundred thousand "&" needs no more native stack
-// (to build, run or free) than a line of two.
 struct BinaryExpr final : Expr {
+    BinaryOp op;
+    ExprPtr left;
+    ExprPtr right;
+    Value eval(Interpreter &in) const override;
+};
+
+// Three or more operands joined by binary operators of one precedence,
+// applied from left to right: "a - b + c" is (a - b) + c. The chain stays flat
+// and is evaluated in a loop, so that a line of a hundred thousand "&" needs
+// no more native stack (to build, run or free) than a line of two.
+struct OperatorChain final : Expr {
     struct Link {
         BinaryOp op;
         ExprPtr operand;

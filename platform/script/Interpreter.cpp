@@ -2,7 +2,6 @@
 
 #include "ErrObject.h"
 #include "Module.h"
-#include "NativeStack.h"
 
 #include <QDateTime>
 
@@ -74,7 +73,7 @@ Value Interpreter::callProcedure(const Procedure &procedure, ArgumentList &argum
     const std::size_t count = procedure.parameters.size();
     if (std::size_t(arguments.size()) != count)
         raiseError(errc::WrongArgumentCount);
-    if (m_depth >= m_maximumDepth || NativeStack::isNearlyExhausted())
+    if (m_depth >= m_maximumDepth || m_stack.isNearlyExhausted())
         raiseError(errc::OutOfStack);
     tick();
     Frame frame;

@@ -2,6 +2,7 @@
 
 #include "Ast.h"
 #include "MemoryBudget.h"
+#include "NativeStack.h"
 #include "ScriptError.h"
 
 #include <QVarLengthArray>
@@ -100,6 +101,7 @@ private:
     int m_checkInterval = 0;
     int m_maximumDepth;
     int m_depth = 0;
+    NativeStack m_stack;
     MemoryBudget m_memory;
     const Stmt *m_statement = nullptr; // the statement running, for the time-out's position
     Frame m_topFrame;

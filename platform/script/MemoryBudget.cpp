@@ -23,9 +23,10 @@ namespace tilvano::script {
 
 namespace {
 
-constexpr std::size_t BytesBetweenChecks = 1024 * 1024;
-
-thread_local MemoryBudget *t_current = nullptr;
+// Read on every string the engine builds: the initial-exec model makes that a
+// plain load instead of a call (the library is loaded with its program, and
+// one pointer fits the static TLS that is kept for late-loaded ones).
+__attribute__((tls_model("initial-exec"))) thread_local MemoryBudget *t_current = nullptr;
 
 std::size_t heapBytesInUse()
 {
@@ -41,18 +42,11 @@ std::size_t heapBytesInUse()
 
 MemoryBudget::MemoryBudget(std::size_t limitBytes) : m_limit(limitBytes), m_baseline(heapBytesInUse()) {}
 
-void MemoryBudget::charge(std::size_t bytes)
-{
-    if (bytes > m_limit)
-        raiseError(errc::OutOfMemory);
-    m_sinceCheck += bytes;
-    if (m_sinceCheck >= BytesBetweenChecks)
-        checkWith(bytes);
-}
-
 void MemoryBudget::checkWith(std::size_t about)
 {
     m_sinceCheck = 0;
+    if (about > m_limit)
+        raiseError(errc::OutOfMemory);
     const std::size_t inUse = heapBytesInUse();
     // Memory freed since the run began may leave the count below its start.
     const std::size_t taken = inUse > m_baseline ? inUse - m_baseline : 0;
@@ -75,12 +69,6 @@ MemoryBudget::Scope::~Scope()
 {
     if (m_installed)
         t_current = nullptr;
-}
-
-void chargeMemory(std::size_t bytes)
-{
-    if (MemoryBudget *budget = MemoryBudget::current())
-        budget->charge(bytes);
 }
 
 } // namespace tilvano::script

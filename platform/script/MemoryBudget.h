@@ -20,7 +20,12 @@ public:
 
     // Before the engine builds something of about `bytes`: raises 7 when that
     // would take the run past its limit.
-    void charge(std::size_t bytes);
+    void charge(std::size_t bytes)
+    {
+        m_sinceCheck += bytes;
+        if (m_sinceCheck >= BytesBetweenChecks || bytes > m_limit)
+            checkWith(bytes);
+    }
     // Reads the allocator now; raises 7 when the run is past its limit.
     void check() { checkWith(0); }
 
@@ -41,6 +46,8 @@ public:
     };
 
 private:
+    static constexpr std::size_t BytesBetweenChecks = 1024 * 1024;
+
     void checkWith(std::size_t about);
 
     std::size_t m_limit;
@@ -49,6 +56,10 @@ private:
 };
 
 // Charges the running script's budget, when a script is running.
-void chargeMemory(std::size_t bytes);
+inline void chargeMemory(std::size_t bytes)
+{
+    if (MemoryBudget *budget = MemoryBudget::current())
+        budget->charge(bytes);
+}
 
 } // namespace tilvano::script

@@ -15,11 +15,6 @@ constexpr std::size_t LargestReserve = 1024 * 1024;
 // much below the point where it first looked.
 constexpr std::size_t AssumedStack = 1024 * 1024;
 
-std::uintptr_t currentStackAddress()
-{
-    return reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
-}
-
 // The lowest address a call may reach on this thread (stacks grow downwards).
 std::uintptr_t computeLowWater()
 {
@@ -31,7 +26,7 @@ std::uintptr_t computeLowWater()
         pthread_attr_getstack(&attributes, &lowest, &size);
         pthread_attr_destroy(&attributes);
     }
-    const std::uintptr_t here = currentStackAddress();
+    const std::uintptr_t here = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
     const std::uintptr_t low = reinterpret_cast<std::uintptr_t>(lowest);
     if (!known || size == 0 || here <= low || here - low > size)
         return here - AssumedStack / 2;
@@ -43,11 +38,11 @@ thread_local std::uintptr_t t_lowWater = 0;
 
 } // namespace
 
-bool NativeStack::isNearlyExhausted()
+NativeStack::NativeStack()
 {
     if (t_lowWater == 0)
         t_lowWater = computeLowWater();
-    return currentStackAddress() < t_lowWater;
+    m_lowWater = t_lowWater;
 }
 
 } // namespace tilvano::script

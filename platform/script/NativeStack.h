@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 namespace tilvano::script {
 
 // How much of the thread's own stack is left. Script procedures recurse on
@@ -9,7 +11,15 @@ namespace tilvano::script {
 // through and the published objects' own calls.
 class NativeStack {
 public:
-    static bool isNearlyExhausted();
+    // Reads the bounds of the calling thread's stack (once per thread).
+    NativeStack();
+
+    bool isNearlyExhausted() const { return currentAddress() < m_lowWater; }
+
+private:
+    static std::uintptr_t currentAddress() { return reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)); }
+
+    std::uintptr_t m_lowWater;
 };
 
 } // namespace tilvano::script

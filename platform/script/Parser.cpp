@@ -97,6 +97,28 @@ const BinaryOperator *binaryOperatorAt(const Token &t)
     return nullptr;
 }
 
+// The parts that "target & ..." appends to target, or none when value is no
+// such chain.
+std::vector<const Expr *> appendedTo(const NameExpr &target, const Expr &value)
+{
+    const auto isTarget = [&](const Expr &e) {
+        auto *name = dynamic_cast<const NameExpr *>(&e);
+        return name && !name->hasArguments && name->name.compare(target.name, Qt::CaseInsensitive) == 0;
+    };
+    std::vector<const Expr *> parts;
+    if (auto *binary = dynamic_cast<const BinaryExpr *>(&value)) {
+        if (binary->op == BinaryOp::Concat && isTarget(*binary->left))
+            parts.push_back(binary->right.get());
+    } else if (auto *chain = dynamic_cast<const OperatorChain *>(&value); chain && isTarget(*chain->first)) {
+        for (const OperatorChain::Link &link : chain->rest) {
+            if (link.op != BinaryOp::Concat)
+                return {};
+            parts.push_back(link.operand.get());
+        }
+    }
+    return parts;
+}
+
 // The parenthesised group "(x)" as an expression of its own: its value, never
 // its variable (so a ByRef parameter gets a copy).
 ExprPtr parenthesised(ExprPtr inner)
@@ -312,17 +334,8 @@ StmtPtr Parser::parseIdentifierStatement()
         auto s = node<AssignStmt>(at);
         s->value = parseExpression();
         // "s = s & a & b" on a plain variable appends a and b in place.
-        auto *target = dynamic_cast<NameExpr *>(chain.get());
-        auto *concat = dynamic_cast<BinaryExpr *>(s->value.get());
-        if (target && !target->hasArguments && concat) {
-            auto *left = dynamic_cast<NameExpr *>(concat->first.get());
-            bool onlyConcat = true;
-            for (const BinaryExpr::Link &link : concat->rest)
-                onlyConcat = onlyConcat && link.op == BinaryOp::Concat;
-            if (onlyConcat && left && !left->hasArguments && left->name.compare(target->name, Qt::CaseInsensitive) == 0)
-                for (const BinaryExpr::Link &link : concat->rest)
-                    s->appendedParts.push_back(link.operand.get());
-        }
+        if (auto *target = dynamic_cast<NameExpr *>(chain.get()); target && !target->hasArguments)
+            s->appendedParts = appendedTo(*target, *s->value);
         s->target = std::move(chain);
         return s;
     }
@@ -863,29 +876,37 @@ ExprPtr Parser::parseExpression(ExprPtr seed)
 
 // The operators of the precedence table from minimumPrecedence upwards, by
 // precedence climbing: each operator's right operand takes only operators that
-// bind tighter. Operators of one level gather into one flat BinaryExpr, so a
-// long chain costs a longer list, not a deeper tree; a looser operator after
-// them wraps the chain, which can happen only once per level.
+// bind tighter. A run of operators of one level becomes one node, a flat
+// chain when it is longer than one, so a long line costs a longer list, not a
+// deeper tree; a looser operator after the run wraps it, which can happen only
+// once per level.
 ExprPtr Parser::parseBinary(int minimumPrecedence, ExprPtr seed)
 {
     ExprPtr left = seed ? std::move(seed) : parseOperand(minimumPrecedence);
-    BinaryExpr *chain = nullptr; // the chain at chainLevel, owned by left
-    int chainLevel = Loosest;
     for (;;) {
         const BinaryOperator *op = binaryOperatorAt(current());
         if (!op || op->precedence < minimumPrecedence)
             return left;
         const Token at = current();
-        advance();
-        ExprPtr right = parseBinary(op->precedence + 1, nullptr);
-        if (!chain || op->precedence != chainLevel) {
-            auto wrapped = node<BinaryExpr>(at);
-            wrapped->first = std::move(left);
-            chain = wrapped.get();
-            chainLevel = op->precedence;
-            left = std::move(wrapped);
+        const int level = op->precedence;
+        std::vector<OperatorChain::Link> run;
+        do {
+            advance();
+            run.push_back(OperatorChain::Link{op->op, parseBinary(level + 1, nullptr)});
+            op = binaryOperatorAt(current());
+        } while (op && op->precedence == level);
+        if (run.size() == 1) {
+            auto binary = node<BinaryExpr>(at);
+            binary->op = run.front().op;
+            binary->left = std::move(left);
+            binary->right = std::move(run.front().operand);
+            left = std::move(binary);
+        } else {
+            auto chain = node<OperatorChain>(at);
+            chain->first = std::move(left);
+            chain->rest = std::move(run);
+            left = std::move(chain);
         }
-        chain->rest.push_back(BinaryExpr::Link{op->op, std::move(right)});
     }
 }
 

@@ -45,10 +45,12 @@ bool callsNoScriptCode(const Expr &e)
         return callsNoScriptCode(*p->inner);
     if (auto *u = dynamic_cast<const UnaryExpr *>(&e))
         return callsNoScriptCode(*u->operand);
-    if (auto *b = dynamic_cast<const BinaryExpr *>(&e)) {
-        if (!callsNoScriptCode(*b->first))
+    if (auto *b = dynamic_cast<const BinaryExpr *>(&e))
+        return callsNoScriptCode(*b->left) && callsNoScriptCode(*b->right);
+    if (auto *chain = dynamic_cast<const OperatorChain *>(&e)) {
+        if (!callsNoScriptCode(*chain->first))
             return false;
-        for (const BinaryExpr::Link &link : b->rest)
+        for (const OperatorChain::Link &link : chain->rest)
             if (!callsNoScriptCode(*link.operand))
                 return false;
         return true;
@@ -58,6 +60,8 @@ bool callsNoScriptCode(const Expr &e)
         case Binding::Local:
         case Binding::Parameter:
         case Binding::Global:
+        case Binding::ImplicitGlobal:
+        case Binding::LocalUnlessGlobal:
         case Binding::Constant:
         case Binding::BuiltinCall:
             for (const ExprPtr &argument : n->arguments)
@@ -78,15 +82,18 @@ Flow CallStmt::exec(Interpreter &in) const
     return Flow::Normal;
 }
 
-bool AssignStmt::appendInPlace(Interpreter &in) const
+bool AssignStmt::appendsInPlace() const
 {
     if (m_appendable < 0) {
         m_appendable = 1;
         for (const Expr *part : appendedParts)
             m_appendable = m_appendable && callsNoScriptCode(*part);
     }
-    if (!m_appendable)
-        return false;
+    return m_appendable;
+}
+
+void AssignStmt::appendParts(Interpreter &in) const
+{
     // Every part is evaluated before s changes, as "s & a & b" would.
     QVarLengthArray<Value, 4> parts;
     for (const Expr *part : appendedParts)
@@ -98,7 +105,7 @@ bool AssignStmt::appendInPlace(Interpreter &in) const
         for (const Value &part : parts)
             result = applyBinary(BinaryOp::Concat, result, part);
         target->assign(in, std::move(result), false);
-        return true;
+        return;
     }
     QVarLengthArray<QString, 4> texts;
     qsizetype added = 0;
@@ -107,18 +114,42 @@ bool AssignStmt::appendInPlace(Interpreter &in) const
         added += texts.back().size();
     }
     QString &s = v->stringRef();
-    if (s.size() + added > MaximumStringLength)
-        raiseError(errc::OutOfMemory);
-    reserveString(added);
+    reserveAppend(s.size(), added);
     for (const QString &text : texts)
         s.append(text);
-    return true;
+}
+
+// "s = s & x", the string-building loop's line, without the lists the
+// general case keeps.
+void AssignStmt::appendOnePart(Interpreter &in) const
+{
+    const Value part = appendedParts.front()->eval(in);
+    // Fetched after evaluating: a nested run may have changed the variable.
+    Value *v = target->reference(in, nullptr);
+    if (!v || !v->isString()) {
+        target->assign(in, applyBinary(BinaryOp::Concat, target->eval(in), part), false);
+        return;
+    }
+    QString &s = v->stringRef();
+    if (part.isString()) {
+        reserveAppend(s.size(), part.asString().size());
+        s.append(part.asString());
+        return;
+    }
+    const QString text = part.primitive().toStringOrEmpty();
+    reserveAppend(s.size(), text.size());
+    s.append(text);
 }
 
 Flow AssignStmt::exec(Interpreter &in) const
 {
-    if (!appendedParts.empty() && appendInPlace(in))
+    if (!appendedParts.empty() && appendsInPlace()) {
+        if (appendedParts.size() == 1)
+            appendOnePart(in);
+        else
+            appendParts(in);
         return Flow::Normal;
+    }
     target->assign(in, value->eval(in), isSet);
     return Flow::Normal;
 }

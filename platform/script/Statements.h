@@ -21,7 +21,9 @@ struct AssignStmt final : Stmt {
     Flow exec(Interpreter &in) const override;
 
 private:
-    bool appendInPlace(Interpreter &in) const;
+    bool appendsInPlace() const;
+    void appendOnePart(Interpreter &in) const;
+    void appendParts(Interpreter &in) const;
     mutable int m_appendable = -1; // settled on first run, once names are bound
 };
 

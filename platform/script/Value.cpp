@@ -242,9 +242,14 @@ void ScriptArray::resizePreserving(const std::vector<int> &newUpperBounds)
 
 void reserveString(qsizetype length)
 {
-    if (length > MaximumStringLength)
+    reserveAppend(0, length);
+}
+
+void reserveAppend(qsizetype length, qsizetype added)
+{
+    if (length + added > MaximumStringLength)
         raiseError(errc::OutOfMemory);
-    chargeMemory(std::size_t(length) * sizeof(QChar));
+    chargeMemory(std::size_t(added) * sizeof(QChar));
 }
 
 void detachArray(Value &v)

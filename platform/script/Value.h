@@ -141,6 +141,9 @@ constexpr qsizetype MaximumArrayElements = 4 * 1024 * 1024;
 // Before building a string of `length` characters: raises "Out of memory"
 // past the longest string, and charges the running script's memory budget.
 void reserveString(qsizetype length);
+// The same before appending `added` characters to a string of `length`: only
+// what is added is charged.
+void reserveAppend(qsizetype length, qsizetype added);
 
 // Implemented by the object bridge: the value of an object's default property.
 Value defaultValueOf(QObject *object);

@@ -51,14 +51,36 @@ void BM_StoredMacro1000Lines(benchmark::State &state)
 }
 BENCHMARK(BM_StoredMacro1000Lines)->Unit(benchmark::kMillisecond);
 
-void BM_NumericLoop(benchmark::State &state)
+// The three scripts that are also timed against another script host
+// (run-vbs-bench), smaller, in process: the engine's cost without start-up.
+void runScript(benchmark::State &state, const QString &script)
 {
     tilvano::script::ScriptEngine engine;
-    const QString script = QStringLiteral("t = 0\nFor i = 1 To 100000\nt = t + i Mod 7\nNext");
-    for (auto _ : state)
-        engine.executeStatement(script);
+    for (auto _ : state) {
+        engine.reset();
+        if (!engine.executeStatement(script))
+            state.SkipWithError("the script failed");
+    }
+}
+
+void BM_NumericLoop(benchmark::State &state)
+{
+    runScript(state, QStringLiteral("t = 0\nFor i = 1 To 100000\nt = t + i Mod 7\nNext"));
 }
 BENCHMARK(BM_NumericLoop)->Unit(benchmark::kMillisecond);
+
+void BM_StringBuilding(benchmark::State &state)
+{
+    runScript(state, QStringLiteral("s = \"\"\nFor i = 1 To 100000\ns = s & Chr(65 + i Mod 26)\nNext"));
+}
+BENCHMARK(BM_StringBuilding)->Unit(benchmark::kMillisecond);
+
+void BM_Recursion(benchmark::State &state)
+{
+    runScript(state, QStringLiteral("Function Fib(n)\nIf n < 2 Then\nFib = n\nElse\nFib = Fib(n - 1) + Fib(n - 2)\nEnd If\n"
+                                    "End Function\nx = Fib(20)"));
+}
+BENCHMARK(BM_Recursion)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -1,0 +1,2 @@
+x = 1
+WScript.Echo x + 2, "a" & x

@@ -79,15 +79,15 @@ Value OperatorChain::eval(Interpreter &in) const
 Value *NameExpr::variableToRead(Interpreter &in) const
 {
     switch (binding.kind) {
-    case Binding::Local: return &in.frame().locals[std::size_t(binding.index)];
-    case Binding::Parameter: return in.frame().parameters[std::size_t(binding.index)];
+    case Binding::Local: return &in.frame().locals[binding.index];
+    case Binding::Parameter: return in.frame().parameters[binding.index];
     case Binding::Global:
     case Binding::ImplicitGlobal: return &in.module().globals[std::size_t(binding.index)];
     case Binding::LocalUnlessGlobal: {
         Module &module = in.module();
         if (module.globalExists[std::size_t(binding.globalIndex)])
             return &module.globals[std::size_t(binding.globalIndex)];
-        return &in.frame().locals[std::size_t(binding.index)];
+        return &in.frame().locals[binding.index];
     }
     default: return nullptr;
     }

@@ -78,11 +78,11 @@ Value Interpreter::callProcedure(const Procedure &procedure, ArgumentList &argum
     tick();
     Frame frame;
     frame.procedure = &procedure;
-    frame.locals.resize(std::size_t(procedure.slotCount));
-    frame.parameters.resize(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        Argument &a = arguments[qsizetype(i)];
-        if (procedure.parameters[i].byReference && a.reference) {
+    frame.locals.resize(procedure.slotCount);
+    frame.parameters.resize(qsizetype(count));
+    for (qsizetype i = 0; i < qsizetype(count); ++i) {
+        Argument &a = arguments[i];
+        if (procedure.parameters[std::size_t(i)].byReference && a.reference) {
             frame.parameters[i] = a.reference;
         } else {
             frame.locals[i] = std::move(a.value);
@@ -96,7 +96,7 @@ Value Interpreter::callProcedure(const Procedure &procedure, ArgumentList &argum
         ~Enter() { in.m_frame = saved; --in.m_depth; }
     } enter(*this, &frame);
     execBlock(procedure.body);
-    return procedure.resultSlot >= 0 ? std::move(frame.locals[std::size_t(procedure.resultSlot)]) : Value();
+    return procedure.resultSlot >= 0 ? std::move(frame.locals[procedure.resultSlot]) : Value();
 }
 
 void Interpreter::checkProgress()

@@ -53,8 +53,9 @@ using ArgumentList = QVarLengthArray<Argument, 6>;
 class Interpreter {
 public:
     struct Frame {
-        std::vector<Value> locals;
-        std::vector<Value *> parameters;
+        // Inline room for the usual procedure: a call then needs no heap.
+        QVarLengthArray<Value, 8> locals;
+        QVarLengthArray<Value *, 4> parameters;
         const Procedure *procedure = nullptr;
         bool resumeNext = false;
     };

@@ -100,6 +100,17 @@ std::optional<int> fullYear(std::pair<int, int> written)
     return value;
 }
 
+// The year after a day and a month name, unless a time of day follows
+// instead; false when what is written there is no year.
+bool readOptionalYear(DateScanner &scan, std::optional<int> &year)
+{
+    if (!scan.nextIsDigit() || scan.timeFollows())
+        return true;
+    const auto written = scan.number();
+    year = written ? fullYear(*written) : std::nullopt;
+    return year.has_value();
+}
+
 std::optional<QDate> datePart(DateScanner &scan)
 {
     int day = 0, month = 0;
@@ -112,12 +123,8 @@ std::optional<QDate> datePart(DateScanner &scan)
             return std::nullopt;
         day = d->first;
         scan.separator(",");
-        if (scan.nextIsDigit() && !scan.timeFollows()) {
-            const auto y = scan.number();
-            year = y ? fullYear(*y) : std::nullopt;
-            if (!year)
-                return std::nullopt;
-        }
+        if (!readOptionalYear(scan, year))
+            return std::nullopt;
     } else {
         const auto first = scan.number();
         if (!first)
@@ -126,14 +133,8 @@ std::optional<QDate> datePart(DateScanner &scan)
             // 24 Dec 2023
             day = first->first;
             month = monthFromName(scan.word());
-            if (!month)
+            if (!month || !readOptionalYear(scan, year))
                 return std::nullopt;
-            if (scan.nextIsDigit() && !scan.timeFollows()) {
-                const auto y = scan.number();
-                year = y ? fullYear(*y) : std::nullopt;
-                if (!year)
-                    return std::nullopt;
-            }
         } else {
             const QChar sep = scan.separator("/-.");
             const auto second = sep.isNull() ? std::nullopt : scan.number();

@@ -170,9 +170,14 @@ private slots:
         bool boxClosed = false;
         bool macroAnsweredWhileOpen = false;
         bool unloadAnsweredWhileOpen = false;
+        // Set where the answers are handled: a call can count as finished
+        // before its handler has run, and the box must wait for the handlers.
+        bool macroHandled = false;
+        bool unloadHandled = false;
         QDBusPendingCallWatcher macro(call(QStringLiteral("RunMacroText"), QStringLiteral("MsgBox \"Hallo\"")));
         connect(&macro, &QDBusPendingCallWatcher::finished, this, [&] {
             macroAnsweredWhileOpen = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()) && !boxClosed;
+            macroHandled = true;
         });
         std::unique_ptr<QDBusPendingCallWatcher> unload;
         QElapsedTimer sinceSeen;
@@ -188,16 +193,19 @@ private slots:
                 sinceSeen.start();
                 unload = std::make_unique<QDBusPendingCallWatcher>(call(QStringLiteral("LoadChar"), QString()));
                 connect(unload.get(), &QDBusPendingCallWatcher::finished, this,
-                        [&] { unloadAnsweredWhileOpen = !boxClosed; });
+                        [&] {
+                            unloadAnsweredWhileOpen = !boxClosed;
+                            unloadHandled = true;
+                        });
                 return;
             }
-            if ((macro.isFinished() && unload->isFinished()) || sinceSeen.hasExpired(20000)) {
+            if ((macroHandled && unloadHandled) || sinceSeen.hasExpired(20000)) {
                 boxClosed = true;
                 box->defaultButton()->click();
             }
         });
         watch.start();
-        QTRY_VERIFY_WITH_TIMEOUT(boxClosed && macro.isFinished() && unload && unload->isFinished(), 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(boxClosed && macroHandled && unloadHandled, 60000);
         QVERIFY(macroAnsweredWhileOpen);
         QVERIFY(unloadAnsweredWhileOpen);
         QVERIFY2(!unload->isError(), qPrintable(unload->error().message()));

@@ -25,10 +25,10 @@ QString GetSetting(const QString &application, const QString &section, const QSt
     return stored ? stored->toDisplayText() : defaultValue;
 }
 
-void SaveSetting(const QString &application, const QString &section, const QString &key,
+bool SaveSetting(const QString &application, const QString &section, const QString &key,
                  const QString &value)
 {
-    SystemServices::registry().setValue(sectionKeyPath(application, section), key,
+    return SystemServices::registry().setValue(sectionKeyPath(application, section), key,
                                         RegistryValue::fromString(value));
 }
 

@@ -10,11 +10,10 @@
 
 #include <sqlite3.h>
 
-#include <atomic>
+#include <cerrno>
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -101,16 +100,60 @@ bool isDamaged(int code)
     return primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT;
 }
 
+// Opening the store, and replacing a damaged one, is done by one process at a
+// time: processes that start together must not see each other's half-made
+// store, or one could take the other's fresh file for a damaged one and move it
+// away. The lock is a file of its own, which SQLite never opens.
+class OpeningLock {
+public:
+    explicit OpeningLock(const QString &storePath)
+    {
+        const QByteArray path = QFile::encodeName(storePath + QStringLiteral(".lock"));
+        m_fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+        if (m_fd >= 0)
+            while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+            }
+    }
+    ~OpeningLock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd); // releases the lock
+    }
+    OpeningLock(const OpeningLock &) = delete;
+    OpeningLock &operator=(const OpeningLock &) = delete;
+
+private:
+    int m_fd = -1;
+};
+
+// Makes the store file when there is none, private to the user from its first
+// byte (SQLite gives its -wal and -shm files the mode of the store). O_EXCL: an
+// existing file is never opened here, so no descriptor of a file that SQLite
+// may hold locks on is ever closed behind its back.
+void createPrivately(const QString &path)
+{
+    const QByteArray nativePath = QFile::encodeName(path);
+    const int fd = ::open(nativePath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0)
+        ::close(fd);
+}
+
 } // namespace
 
-SqliteRegistry::SqliteRegistry(const QString &path) : m_path(path)
+SqliteRegistry::SqliteRegistry(const QString &path, ProblemObserver observer)
+    : m_path(path), m_observer(std::move(observer))
 {
+    QMutexLocker lock(&m_mutex);
     open();
+    // Reading the data version starts the cache's watch; the first turn's
+    // reads need not ask again.
+    dropValuesChangedElsewhere();
+    m_checkedThisTurn.mark();
 }
 
 SqliteRegistry::~SqliteRegistry()
 {
-    close();
+    disconnect();
 }
 
 QString SqliteRegistry::defaultPath()
@@ -119,66 +162,51 @@ QString SqliteRegistry::defaultPath()
            + QStringLiteral("/tilvano/registry.sqlite3");
 }
 
+std::optional<SqliteRegistry::FileIdentity> SqliteRegistry::identityOf(const QString &path)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return std::nullopt;
+    return FileIdentity{st.st_dev, st.st_ino};
+}
+
 bool SqliteRegistry::open()
 {
     const QFileInfo info(m_path);
     if (!QDir(info.absolutePath()).exists() && QDir().mkpath(info.absolutePath()))
         QFile::setPermissions(info.absolutePath(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    // Processes that start together must not see each other's half-made store:
-    // one could take the other's fresh file for a damaged one and move it away.
-    // Opening (creating, configuring, recovering) is therefore done one at a time.
-    const QByteArray lockPath = QFile::encodeName(m_path + QStringLiteral(".lock"));
-    const int lockFd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (lockFd >= 0)
-        ::flock(lockFd, LOCK_EX);
-    const bool opened = openUnderLock();
-    if (lockFd >= 0) {
-        ::flock(lockFd, LOCK_UN);
-        ::close(lockFd);
-    }
-    return opened;
+    OpeningLock lock(m_path);
+    return openLocked();
 }
 
-bool SqliteRegistry::openUnderLock()
+bool SqliteRegistry::openLocked()
 {
-    // Created by us first so that the store (and the -wal/-shm files SQLite gives
-    // the same mode) is private to the user from its first byte.
-    const QByteArray nativePath = QFile::encodeName(m_path);
-    const int fd = ::open(nativePath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd >= 0)
-        ::close(fd);
-
-    if (openAndPrepare())
-        return true;
-    const bool damaged = m_db && isDamaged(sqlite3_extended_errcode(m_db)) && !looksLikeADatabase();
-    close();
-    if (!damaged || !moveAside())
-        return false;
-    if (openAndPrepare())
-        return true;
-    close();
+    for (int round = 0; round < 2; ++round) {
+        createPrivately(m_path);
+        const int rc = connect();
+        if (rc == SQLITE_OK)
+            return true;
+        const bool damaged = round == 0 && confirmedDamaged(rc);
+        disconnect();
+        if (!damaged || !moveAside())
+            break;
+    }
+    m_openError = m_lastError;
+    report(StoreProblem::NotWritable, m_lastError);
     return false;
 }
 
-bool SqliteRegistry::looksLikeADatabase() const
+int SqliteRegistry::connect()
 {
-    // An empty file is a store not yet written; a file with SQLite's header is a
-    // store, whatever the error said. Only anything else is moved aside.
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
-        return true;
-    const QByteArray head = file.read(16);
-    return head.isEmpty() || head == QByteArray("SQLite format 3", 16);
-}
-
-bool SqliteRegistry::openAndPrepare()
-{
+    const auto failed = [this](const char *what, int rc) {
+        fail(what, rc);
+        return rc;
+    };
     const QByteArray nativePath = QFile::encodeName(m_path);
-    if (sqlite3_open_v2(nativePath.constData(), &m_db,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr)
-        != SQLITE_OK) {
-        return fail("open");
-    }
+    int rc = sqlite3_open_v2(nativePath.constData(), &m_db,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK)
+        return failed("open", rc);
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
     // WAL lets readers and one writer work at once across processes. With
@@ -186,22 +214,24 @@ bool SqliteRegistry::openAndPrepare()
     // process (it is in the WAL before the call returns); FULL would add an fsync
     // per write, which only matters for a power cut.
     const char *setup = "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;";
-    if (sqlite3_exec(m_db, setup, nullptr, nullptr, nullptr) != SQLITE_OK)
-        return fail("configure");
-    if (sqlite3_exec(m_db, kSchema, nullptr, nullptr, nullptr) != SQLITE_OK)
-        return fail("create schema");
+    if ((rc = sqlite3_exec(m_db, setup, nullptr, nullptr, nullptr)) != SQLITE_OK)
+        return failed("configure", rc);
+    if ((rc = sqlite3_exec(m_db, kSchema, nullptr, nullptr, nullptr)) != SQLITE_OK)
+        return failed("create schema", rc);
     for (int i = 0; i < StatementCount; ++i) {
-        if (sqlite3_prepare_v3(m_db, kStatements[i], -1, SQLITE_PREPARE_PERSISTENT,
-                               &m_statements[i], nullptr)
-            != SQLITE_OK)
-            return fail("prepare");
+        rc = sqlite3_prepare_v3(m_db, kStatements[i], -1, SQLITE_PREPARE_PERSISTENT, &m_statements[i], nullptr);
+        if (rc != SQLITE_OK)
+            return failed("prepare", rc);
     }
-    return succeed();
+    // Under the opening lock nobody moves the file between SQLite's open and this.
+    m_identity = identityOf(m_path).value_or(FileIdentity{});
+    m_openError.clear();
+    succeed();
+    return SQLITE_OK;
 }
 
-void SqliteRegistry::close()
+void SqliteRegistry::disconnect()
 {
-    unmapWalIndex();
     for (sqlite3_stmt *&stmt : m_statements) {
         sqlite3_finalize(stmt);
         stmt = nullptr;
@@ -213,6 +243,25 @@ void SqliteRegistry::close()
     m_knownKeys.clear();
     m_values.clear();
     m_dataVersion = -1;
+}
+
+bool SqliteRegistry::confirmedDamaged(int code)
+{
+    if (!isDamaged(code))
+        return false;
+    if (!m_db)
+        return true;
+    // SQLite's own check has the last word: a store it finds sound is not
+    // moved aside on the strength of one error.
+    sqlite3_stmt *check = nullptr;
+    int rc = sqlite3_prepare_v2(m_db, "PRAGMA quick_check(1)", -1, &check, nullptr);
+    bool sound = false;
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_step(check);
+        sound = rc == SQLITE_ROW && columnText(check, 0) == QLatin1String("ok");
+    }
+    sqlite3_finalize(check);
+    return !sound && (rc == SQLITE_ROW || isDamaged(rc));
 }
 
 bool SqliteRegistry::moveAside()
@@ -230,13 +279,78 @@ bool SqliteRegistry::moveAside()
             QFile::rename(side, target + QLatin1String(suffix));
     }
     m_movedAside = target;
-    qWarning("tilvano: the settings store %s was damaged; it was moved to %s and a new one was started",
-             qPrintable(m_path), qPrintable(target));
-    const QByteArray nativePath = QFile::encodeName(m_path);
-    const int fd = ::open(nativePath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd >= 0)
-        ::close(fd);
+    report(StoreProblem::MovedAside, target);
     return true;
+}
+
+bool SqliteRegistry::recoverFromDamage(int code)
+{
+    if (!confirmedDamaged(code))
+        return false;
+    const FileIdentity damaged = m_identity;
+    disconnect();
+    OpeningLock lock(m_path);
+    // Another process may have met the damage first and started a fresh store.
+    const bool moved = identityOf(m_path) != damaged || moveAside();
+    return openLocked() && moved;
+}
+
+void SqliteRegistry::report(StoreProblem::Kind kind, const QString &detail)
+{
+    if (m_observer)
+        m_observer({kind, m_path, detail});
+}
+
+bool SqliteRegistry::fileWasReplaced() const
+{
+    return identityOf(m_path) != m_identity;
+}
+
+void SqliteRegistry::refresh(bool beforeWrite)
+{
+    if (!beforeWrite && m_checkedThisTurn.marked())
+        return;
+    m_checkedThisTurn.mark();
+    // A store that could not be opened may be fine now; one that another
+    // process moved aside is no longer the user's store.
+    if (!m_db || fileWasReplaced()) {
+        disconnect();
+        open();
+    }
+    dropValuesChangedElsewhere();
+}
+
+void SqliteRegistry::dropValuesChangedElsewhere()
+{
+    qint64 version = -1;
+    if (sqlite3_stmt *stmt = statement(DataVersion)) {
+        StatementScope scope{stmt};
+        if (sqlite3_step(stmt) == SQLITE_ROW)
+            version = sqlite3_column_int64(stmt, 0);
+    }
+    if (version != m_dataVersion || version < 0 || m_values.size() >= kMaxRememberedValues)
+        m_values.clear();
+    m_dataVersion = version;
+}
+
+bool SqliteRegistry::attempt(const char *what, const std::function<int()> &step, bool writes)
+{
+    int rc = SQLITE_CANTOPEN;
+    if (m_db) {
+        rc = step();
+        if (isDamaged(rc) && recoverFromDamage(rc))
+            rc = step();
+    }
+    if (rc == SQLITE_OK)
+        return succeed();
+    if (m_db)
+        fail(what, rc);
+    else
+        m_lastError = QStringLiteral("%1 (%2): the store is not open: %3")
+                          .arg(QLatin1String(what), m_path, m_openError);
+    if (writes)
+        report(StoreProblem::NotWritable, m_lastError);
+    return false;
 }
 
 QString SqliteRegistry::foldedKeyPath(const QString &keyPath)
@@ -252,72 +366,15 @@ QString SqliteRegistry::foldedKeyPath(const QString &keyPath)
     return folded;
 }
 
-// Length of the WAL-index header that a commit rewrites: change counter, frame
-// count, salts and checksums (SQLite's documented WAL-index layout).
-constexpr qsizetype kWalIndexHeadLength = 48;
-constexpr size_t kWalIndexMapLength = 4096;
-
-void SqliteRegistry::mapWalIndex()
-{
-    if (m_walIndex || !m_db)
-        return;
-    const QByteArray shmPath = QFile::encodeName(m_path + QStringLiteral("-shm"));
-    const int fd = ::open(shmPath.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && size_t(st.st_size) >= kWalIndexMapLength) {
-        void *map = ::mmap(nullptr, kWalIndexMapLength, PROT_READ, MAP_SHARED, fd, 0);
-        if (map != MAP_FAILED)
-            m_walIndex = static_cast<const uchar *>(map);
-    }
-    ::close(fd);
-}
-
-void SqliteRegistry::unmapWalIndex()
-{
-    if (m_walIndex)
-        ::munmap(const_cast<uchar *>(m_walIndex), kWalIndexMapLength);
-    m_walIndex = nullptr;
-    m_walIndexHead.clear();
-}
-
-void SqliteRegistry::dropValuesChangedElsewhere()
-{
-    QByteArray head;
-    if (m_walIndex) {
-        head = QByteArray(reinterpret_cast<const char *>(m_walIndex), kWalIndexHeadLength);
-        std::atomic_thread_fence(std::memory_order_acquire);
-        if (!m_walIndexHead.isEmpty() && head == m_walIndexHead && m_values.size() < kMaxRememberedValues)
-            return;
-    }
-    sqlite3_stmt *stmt = statement(DataVersion);
-    qint64 version = -1;
-    if (stmt) {
-        StatementScope scope{stmt};
-        if (sqlite3_step(stmt) == SQLITE_ROW)
-            version = sqlite3_column_int64(stmt, 0);
-    }
-    if (version != m_dataVersion || version < 0 || m_values.size() >= kMaxRememberedValues)
-        m_values.clear();
-    m_dataVersion = version;
-    // The head read before asking: a commit after that read changes it again.
-    m_walIndexHead = version < 0 ? QByteArray() : head;
-    if (!m_walIndex)
-        mapWalIndex();
-}
-
 sqlite3_stmt *SqliteRegistry::statement(Statement which)
 {
     return m_db ? m_statements[which] : nullptr;
 }
 
-bool SqliteRegistry::fail(const char *what)
+bool SqliteRegistry::fail(const char *what, int code)
 {
     m_lastError = QStringLiteral("%1 (%2): %3")
-                      .arg(QLatin1String(what), m_path,
-                           m_db ? QString::fromUtf8(sqlite3_errmsg(m_db))
-                                : QStringLiteral("not open"));
+                      .arg(QLatin1String(what), m_path, QString::fromUtf8(sqlite3_errstr(code)));
     return false;
 }
 
@@ -328,11 +385,11 @@ bool SqliteRegistry::succeed()
     return true;
 }
 
-bool SqliteRegistry::ensureKey(const QString &path)
+int SqliteRegistry::ensureKey(const QString &path)
 {
     const QString folded = fold(path);
     if (m_knownKeys.contains(folded))
-        return true;
+        return SQLITE_OK;
     // Create the key and every missing ancestor, root first, so that listing
     // sub-keys finds them; the original spelling of each part is kept.
     const QStringList parts = path.split(QLatin1Char('\\'));
@@ -343,68 +400,69 @@ bool SqliteRegistry::ensureKey(const QString &path)
         if (m_knownKeys.contains(currentFolded))
             continue;
         sqlite3_stmt *stmt = statement(InsertKey);
-        if (!stmt)
-            return fail("create key");
         StatementScope scope{stmt};
         bindText(stmt, 1, currentFolded);
         bindText(stmt, 2, current);
         bindText(stmt, 3, parentOf(currentFolded));
-        if (sqlite3_step(stmt) != SQLITE_DONE)
-            return fail("create key");
+        const int rc = sqlite3_step(stmt);
+        if (rc != SQLITE_DONE)
+            return rc;
         m_knownKeys.insert(currentFolded);
     }
-    return true;
+    return SQLITE_OK;
 }
 
 bool SqliteRegistry::keyExists(const QString &keyPath)
 {
     QMutexLocker lock(&m_mutex);
+    refresh(false);
     const QString path = normalizedKeyPath(keyPath);
     if (path.isEmpty())
         return false;
-    if (m_knownKeys.contains(fold(path)))
-        return true;
-    sqlite3_stmt *stmt = statement(SelectKey);
-    if (!stmt)
-        return fail("read key");
-    StatementScope scope{stmt};
-    bindText(stmt, 1, fold(path));
-    const int rc = sqlite3_step(stmt);
-    if (rc == SQLITE_ROW) {
-        m_knownKeys.insert(fold(path));
+    const QString folded = fold(path);
+    if (m_knownKeys.contains(folded))
         return succeed();
-    }
-    if (rc != SQLITE_DONE)
-        fail("read key");
-    return false;
+    bool exists = false;
+    const bool ok = attempt("read key", [&] {
+        sqlite3_stmt *stmt = statement(SelectKey);
+        StatementScope scope{stmt};
+        bindText(stmt, 1, folded);
+        const int rc = sqlite3_step(stmt);
+        exists = rc == SQLITE_ROW;
+        return rc == SQLITE_ROW || rc == SQLITE_DONE ? SQLITE_OK : rc;
+    }, false);
+    if (ok && exists)
+        m_knownKeys.insert(folded);
+    return ok && exists;
 }
 
 std::optional<RegistryValue> SqliteRegistry::value(const QString &keyPath, const QString &name)
 {
     QMutexLocker lock(&m_mutex);
-    dropValuesChangedElsewhere();
+    refresh(false);
     const QString cacheKey = keyPath + QChar(0x1f) + name;
     const auto remembered = m_values.constFind(cacheKey);
     if (remembered != m_values.constEnd())
         return *remembered;
     const QString foldedPath = foldedKeyPath(keyPath);
-    sqlite3_stmt *stmt = statement(SelectValue);
-    if (foldedPath.isEmpty() || !stmt) {
-        fail("read value");
+    if (foldedPath.isEmpty()) {
+        m_lastError = QStringLiteral("no such root key: %1").arg(keyPath);
         return std::nullopt;
     }
-    StatementScope scope{stmt};
-    bindText(stmt, 1, foldedPath);
-    bindText(stmt, 2, fold(name));
-    const int rc = sqlite3_step(stmt);
     std::optional<RegistryValue> result;
-    if (rc == SQLITE_ROW)
-        result = columnValue(stmt, 0);
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
-        fail("read value");
+    const bool ok = attempt("read value", [&] {
+        sqlite3_stmt *stmt = statement(SelectValue);
+        StatementScope scope{stmt};
+        bindText(stmt, 1, foldedPath);
+        bindText(stmt, 2, fold(name));
+        const int rc = sqlite3_step(stmt);
+        result.reset();
+        if (rc == SQLITE_ROW)
+            result = columnValue(stmt, 0);
+        return rc == SQLITE_ROW || rc == SQLITE_DONE ? SQLITE_OK : rc;
+    }, false);
+    if (!ok)
         return std::nullopt;
-    }
-    succeed();
     m_values.insert(cacheKey, result);
     return result;
 }
@@ -417,26 +475,25 @@ bool SqliteRegistry::setValue(const QString &keyPath, const QString &name, const
         m_lastError = QStringLiteral("no such root key: %1").arg(keyPath);
         return false;
     }
+    refresh(true);
     m_values.clear();
-    if (!m_knownKeys.contains(foldedPath) && !ensureKey(normalizedKeyPath(keyPath)))
-        return false;
-    sqlite3_stmt *stmt = statement(UpsertValue);
-    if (!stmt)
-        return fail("write value");
-    StatementScope scope{stmt};
-    bindText(stmt, 1, foldedPath);
-    bindText(stmt, 2, fold(name));
-    bindText(stmt, 3, name);
-    sqlite3_bind_int(stmt, 4, value.type);
-    if (value.type == RegistryValue::DWord) {
-        sqlite3_bind_int64(stmt, 5, value.number);
-    } else {
-        const QByteArray utf8 = value.text.toUtf8();
-        sqlite3_bind_blob(stmt, 5, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-    }
-    if (sqlite3_step(stmt) != SQLITE_DONE)
-        return fail("write value");
-    return succeed();
+    const QByteArray text = value.type == RegistryValue::DWord ? QByteArray() : value.text.toUtf8();
+    return attempt("write value", [&] {
+        if (const int rc = ensureKey(normalizedKeyPath(keyPath)); rc != SQLITE_OK)
+            return rc;
+        sqlite3_stmt *stmt = statement(UpsertValue);
+        StatementScope scope{stmt};
+        bindText(stmt, 1, foldedPath);
+        bindText(stmt, 2, fold(name));
+        bindText(stmt, 3, name);
+        sqlite3_bind_int(stmt, 4, value.type);
+        if (value.type == RegistryValue::DWord)
+            sqlite3_bind_int64(stmt, 5, value.number);
+        else
+            sqlite3_bind_blob(stmt, 5, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+        const int rc = sqlite3_step(stmt);
+        return rc == SQLITE_DONE ? SQLITE_OK : rc;
+    }, true);
 }
 
 bool SqliteRegistry::createKey(const QString &keyPath)
@@ -447,61 +504,73 @@ bool SqliteRegistry::createKey(const QString &keyPath)
         m_lastError = QStringLiteral("no such root key: %1").arg(keyPath);
         return false;
     }
-    return ensureKey(path) && succeed();
+    refresh(true);
+    return attempt("create key", [&] { return ensureKey(path); }, true);
 }
 
 bool SqliteRegistry::deleteValue(const QString &keyPath, const QString &name)
 {
     QMutexLocker lock(&m_mutex);
-    m_values.clear();
     const QString path = normalizedKeyPath(keyPath);
-    sqlite3_stmt *stmt = statement(DeleteValue);
-    if (path.isEmpty() || !stmt)
-        return fail("delete value");
-    StatementScope scope{stmt};
-    bindText(stmt, 1, fold(path));
-    bindText(stmt, 2, fold(name));
-    if (sqlite3_step(stmt) != SQLITE_DONE)
-        return fail("delete value");
-    succeed();
-    return sqlite3_changes(m_db) > 0;
+    if (path.isEmpty()) {
+        m_lastError = QStringLiteral("no such root key: %1").arg(keyPath);
+        return false;
+    }
+    refresh(true);
+    m_values.clear();
+    bool deleted = false;
+    const bool ok = attempt("delete value", [&] {
+        sqlite3_stmt *stmt = statement(DeleteValue);
+        StatementScope scope{stmt};
+        bindText(stmt, 1, fold(path));
+        bindText(stmt, 2, fold(name));
+        const int rc = sqlite3_step(stmt);
+        deleted = rc == SQLITE_DONE && sqlite3_changes(m_db) > 0;
+        return rc == SQLITE_DONE ? SQLITE_OK : rc;
+    }, true);
+    return ok && deleted;
 }
 
 QStringList SqliteRegistry::subKeys(const QString &keyPath)
 {
     QMutexLocker lock(&m_mutex);
+    refresh(false);
     QStringList result;
     const QString path = normalizedKeyPath(keyPath);
     // An empty path lists the roots that hold anything.
-    const bool listRoots = keyPath.trimmed().isEmpty();
-    sqlite3_stmt *stmt = statement(SelectSubKeys);
-    if (!stmt || (path.isEmpty() && !listRoots))
+    if (path.isEmpty() && !keyPath.trimmed().isEmpty())
         return result;
-    StatementScope scope{stmt};
-    bindText(stmt, 1, fold(path));
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
-        result << columnText(stmt, 0).section(QLatin1Char('\\'), -1);
-    if (rc != SQLITE_DONE)
-        fail("list keys");
+    attempt("list keys", [&] {
+        result.clear();
+        sqlite3_stmt *stmt = statement(SelectSubKeys);
+        StatementScope scope{stmt};
+        bindText(stmt, 1, fold(path));
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+            result << columnText(stmt, 0).section(QLatin1Char('\\'), -1);
+        return rc == SQLITE_DONE ? SQLITE_OK : rc;
+    }, false);
     return result;
 }
 
 QList<NamedRegistryValue> SqliteRegistry::values(const QString &keyPath)
 {
     QMutexLocker lock(&m_mutex);
+    refresh(false);
     QList<NamedRegistryValue> result;
     const QString path = normalizedKeyPath(keyPath);
-    sqlite3_stmt *stmt = statement(SelectValues);
-    if (path.isEmpty() || !stmt)
+    if (path.isEmpty())
         return result;
-    StatementScope scope{stmt};
-    bindText(stmt, 1, fold(path));
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
-        result.append({columnText(stmt, 0), columnValue(stmt, 1)});
-    if (rc != SQLITE_DONE)
-        fail("list values");
+    attempt("list values", [&] {
+        result.clear();
+        sqlite3_stmt *stmt = statement(SelectValues);
+        StatementScope scope{stmt};
+        bindText(stmt, 1, fold(path));
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+            result.append({columnText(stmt, 0), columnValue(stmt, 1)});
+        return rc == SQLITE_DONE ? SQLITE_OK : rc;
+    }, false);
     return result;
 }
 

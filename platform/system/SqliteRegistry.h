@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/system/EventLoopTurn.h"
 #include "platform/system/Registry.h"
 
 #include <QHash>
@@ -7,18 +8,45 @@
 #include <QSet>
 #include <QString>
 
+#include <functional>
+
+#include <sys/types.h>
+
 struct sqlite3;
 struct sqlite3_stmt;
 
 namespace tilvano {
 
+// Something about the store that the user has to know, because settings are
+// lost or will not last.
+struct StoreProblem {
+    enum Kind {
+        MovedAside,  // the store was damaged; detail: where it went, a new one was started
+        NotWritable, // the store cannot be opened or written; detail: why
+    };
+    Kind kind;
+    QString path; // the store
+    QString detail;
+};
+
 // The registry kept in one SQLite database per user (WAL mode, so several
-// processes read and write at once). A file at the path that is no database is
-// moved aside with a time stamp and a fresh store is started.
+// processes read and write at once). A damaged store (one that SQLite reports
+// as corrupt or as no database, at opening or at any later statement, and that
+// fails SQLite's own check) is moved aside with a time stamp and a fresh store
+// is started; the statement that found the damage is then tried once more.
+//
+// Nothing here opens, maps or closes SQLite's files itself while a connection
+// to them is open: closing any descriptor of a file drops every POSIX lock the
+// process holds on it, SQLite's own included, and the next process would then
+// rebuild the shared WAL index under our feet.
 class SqliteRegistry final : public Registry {
 public:
-    // Opens (creating when missing, mode 0600) the store at `path`.
-    explicit SqliteRegistry(const QString &path);
+    using ProblemObserver = std::function<void(const StoreProblem &)>;
+
+    // Opens (creating when missing, mode 0600) the store at `path`. The
+    // observer hears of every problem, from within the call that met it; it
+    // must not call back into this registry.
+    explicit SqliteRegistry(const QString &path, ProblemObserver observer = {});
     ~SqliteRegistry() override;
     SqliteRegistry(const SqliteRegistry &) = delete;
     SqliteRegistry &operator=(const SqliteRegistry &) = delete;
@@ -28,7 +56,7 @@ public:
 
     bool isOpen() const { return m_db != nullptr; }
     QString path() const { return m_path; }
-    // Where a damaged store was moved to when this object opened; empty when none was.
+    // Where a damaged store was last moved to by this object; empty when none was.
     QString recoveredFrom() const { return m_movedAside; }
 
     bool keyExists(const QString &keyPath) override;
@@ -43,42 +71,59 @@ public:
 private:
     enum Statement { SelectValue, UpsertValue, DeleteValue, InsertKey, SelectKey, SelectSubKeys,
                      SelectValues, DataVersion, StatementCount };
+    struct FileIdentity {
+        dev_t device = 0;
+        ino_t inode = 0;
+        bool operator==(const FileIdentity &) const = default;
+    };
 
+    // Opening, one process at a time (see open()).
     bool open();
-    bool openUnderLock();
-    bool looksLikeADatabase() const;
-    bool openAndPrepare();
-    void close();
+    bool openLocked();
+    int connect(); // SQLITE_OK or the failing result code
+    void disconnect();
     bool moveAside();
-    bool ensureKey(const QString &path); // path already normalized
+    void report(StoreProblem::Kind kind, const QString &detail);
+
+    // Brings the connection up to date before an operation: reopens a store
+    // that could not be opened or that another process moved aside, and forgets
+    // values that another connection has changed. Reads do this once per turn
+    // of the event loop, writes every time.
+    void refresh(bool beforeWrite);
+    bool fileWasReplaced() const;
+    static std::optional<FileIdentity> identityOf(const QString &path);
+    void dropValuesChangedElsewhere();
+
+    // Runs one attempt of an operation (returning SQLITE_OK on success or the
+    // failing result code); a damaged store is moved aside and the attempt
+    // made once more on the fresh one. False, with lastError set, on failure.
+    bool attempt(const char *what, const std::function<int()> &step, bool writes);
+    bool recoverFromDamage(int code);
+    bool confirmedDamaged(int code);
+
+    int ensureKey(const QString &path); // path already normalized
     sqlite3_stmt *statement(Statement which);
     // The normalized, case-folded form of a key path as callers spell it; reads
     // ask for the same few paths over and over, so the answer is kept.
     QString foldedKeyPath(const QString &keyPath);
-    // Drops the remembered values when another connection (of this or another
-    // process) has committed since they were read.
-    void dropValuesChangedElsewhere();
-    void mapWalIndex();
-    void unmapWalIndex();
-    bool fail(const char *what);
+    bool fail(const char *what, int code);
     bool succeed();
 
     QString m_path;
     QString m_movedAside;
+    ProblemObserver m_observer;
     sqlite3 *m_db = nullptr;
     sqlite3_stmt *m_statements[StatementCount] = {};
+    FileIdentity m_identity; // of the file the connection opened
+    QString m_openError;     // why the store could not be opened, while it cannot
     QSet<QString> m_knownKeys; // folded paths known to exist; keys are never deleted
     QHash<QString, QString> m_foldedPaths;
     // Values as last read, by key path and name as the caller spelt them. Our
-    // own writes clear it; others' writes show in the database's data version.
+    // own writes clear it; others' writes show in the database's data version,
+    // which is asked once per turn of the event loop.
     QHash<QString, std::optional<RegistryValue>> m_values;
     qint64 m_dataVersion = -1;
-    // The head of the WAL index that every commit rewrites, mapped from the
-    // -shm file, and its bytes at the last check: while they are unchanged no
-    // other connection has committed, and the remembered values hold without
-    // asking the database at all.
-    const uchar *m_walIndex = nullptr;
-    QByteArray m_walIndexHead;
+    EventLoopTurn m_checkedThisTurn;
     QString m_lastError;
     mutable QMutex m_mutex;
 };

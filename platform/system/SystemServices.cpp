@@ -4,6 +4,9 @@
 #include "platform/system/RunKeyMirror.h"
 #include "platform/system/ShellExecutor.h"
 #include "platform/system/SqliteRegistry.h"
+#include "platform/system/StoreProblemNotice.h"
+
+#include <QApplication>
 
 #include <memory>
 
@@ -18,6 +21,7 @@ struct Services {
     Registry *registryOverride = nullptr;
     DialogService *dialogsOverride = nullptr;
     ShellExecutor *shellOverride = nullptr;
+    StoreProblemNotice storeProblems;
 };
 
 Services &services()
@@ -34,8 +38,8 @@ Registry &SystemServices::registry()
     if (s.registryOverride)
         return *s.registryOverride;
     if (!s.registry)
-        s.registry = std::make_unique<RunKeyMirror>(
-            std::make_unique<SqliteRegistry>(SqliteRegistry::defaultPath()));
+        s.registry = std::make_unique<RunKeyMirror>(std::make_unique<SqliteRegistry>(
+            SqliteRegistry::defaultPath(), [](const StoreProblem &problem) { services().storeProblems.tell(problem); }));
     return *s.registry;
 }
 
@@ -57,6 +61,11 @@ ShellExecutor &SystemServices::shell()
     if (!s.shell)
         s.shell = std::make_unique<ProcessShellExecutor>();
     return *s.shell;
+}
+
+bool SystemServices::userInterfaceAvailable()
+{
+    return services().dialogsOverride || qobject_cast<QApplication *>(QCoreApplication::instance());
 }
 
 void SystemServices::setRegistry(Registry *registry) { services().registryOverride = registry; }

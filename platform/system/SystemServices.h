@@ -14,6 +14,10 @@ public:
     static DialogService &dialogs();
     static ShellExecutor &shell();
 
+    // Whether boxes can be shown: a program with widgets, or a test that put
+    // its own dialog service in place. Command-line tools have none.
+    static bool userInterfaceAvailable();
+
     static void setRegistry(Registry *registry);
     static void setDialogs(DialogService *dialogs);
     static void setShell(ShellExecutor *shell);

@@ -1,5 +1,8 @@
 #include "common/SettingsStore.h"
+#include "platform/system/SqliteRegistry.h"
+#include "platform/system/SystemServices.h"
 #include "support/IsolatedHome.h"
+#include "support/ScriptedDialogService.h"
 
 #include <QtTest>
 
@@ -48,6 +51,55 @@ private slots:
         const QString huge(200000, QLatin1Char('x'));
         SaveSetting(QStringLiteral("Lorvat"), QStringLiteral("Macros"), QStringLiteral("Macro001"), huge);
         QCOMPARE(GetSetting(QStringLiteral("Lorvat"), QStringLiteral("Macros"), QStringLiteral("Macro001")), huge);
+    }
+
+    // A store that cannot keep the settings, or lost them, is told to the
+    // user once, in a box shown from the event loop rather than inside the
+    // save; saves report whether they were stored.
+    void storeProblemsAreToldOnce_data()
+    {
+        QTest::addColumn<QString>("problem");
+        QTest::addColumn<bool>("savesStored");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("folder cannot be made") << "blocked" << false << "können nicht gespeichert werden";
+        QTest::newRow("damaged store") << "damaged" << true << "war beschädigt";
+    }
+    void storeProblemsAreToldOnce()
+    {
+        QFETCH(QString, problem);
+        QFETCH(bool, savesStored);
+        QFETCH(QString, told);
+        test::ScriptedDialogService dialogs;
+        SystemServices::setDialogs(&dialogs);
+        const QString folder = m_home->configHome() + QStringLiteral("/tilvano");
+        QFile file(problem == QLatin1String("blocked") ? folder : SqliteRegistry::defaultPath());
+        QDir().mkpath(QFileInfo(file).path());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("kein Einstellungsspeicher");
+        file.close();
+
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(SaveSetting(QStringLiteral("Lorvat"), QStringLiteral("Misc"), QStringLiteral("UserName"),
+                                 QStringLiteral("Meister")),
+                     savesStored);
+        }
+        QCOMPARE(GetSetting(QStringLiteral("Lorvat"), QStringLiteral("Misc"), QStringLiteral("UserName"), QStringLiteral("-")),
+                 savesStored ? QStringLiteral("Meister") : QStringLiteral("-"));
+        QVERIFY(dialogs.shown().isEmpty()); // not from inside the save
+        QTRY_COMPARE(dialogs.shown().size(), 1);
+        QVERIFY2(dialogs.shown().first().text.contains(told), qPrintable(dialogs.shown().first().text));
+        QCOMPARE(dialogs.shown().first().icon(), DialogService::Exclamation);
+
+        if (!savesStored) { // the folder came back: the store works again without a restart
+            QVERIFY(QFile::remove(folder));
+            QVERIFY(SaveSetting(QStringLiteral("Lorvat"), QStringLiteral("Misc"), QStringLiteral("UserName"),
+                                QStringLiteral("Meister")));
+            QCOMPARE(GetSetting(QStringLiteral("Lorvat"), QStringLiteral("Misc"), QStringLiteral("UserName")),
+                     QStringLiteral("Meister"));
+        }
+        QTest::qWait(10);
+        QCOMPARE(dialogs.shown().size(), 1);
+        SystemServices::setDialogs(nullptr);
     }
 
     void booleansConvert()

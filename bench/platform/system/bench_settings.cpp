@@ -1,12 +1,16 @@
-// Settings store: one read, one durable save, and a workload of 10,000 durable
-// saves followed by 10,000 reads, against QSettings with an INI file synced
-// after every save.
+// Settings store: one read (outside any event loop, and a few to a turn of
+// the event loop, as the companion reads), one durable save, and a workload of
+// 10,000 durable saves followed by 10,000 reads, against QSettings with an INI
+// file synced after every save.
 
 #include "common/SettingsStore.h"
 #include "platform/system/SystemServices.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <benchmark/benchmark.h>
 
@@ -43,6 +47,31 @@ void BM_SettingRead(benchmark::State &state)
     }
 }
 BENCHMARK(BM_SettingRead)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// The store asks whether another program has written once per turn of the
+// event loop; the argument is the number of reads in one turn.
+void BM_SettingReadInEventLoop(benchmark::State &state)
+{
+    home();
+    for (int i = 0; i < 1000; ++i)
+        SaveSetting(kApp, kSection, QStringLiteral("Key%1").arg(i), QStringLiteral("Value %1").arg(i));
+    const int readsPerTurn = int(state.range(0));
+    QEventLoop loop;
+    QTimer::singleShot(0, &loop, [&] {
+        int i = 0;
+        for (auto _ : state) {
+            for (int r = 0; r < readsPerTurn; ++r, ++i)
+                benchmark::DoNotOptimize(GetSetting(kApp, kSection, QStringLiteral("key%1").arg(i % 1000), QString()));
+            state.PauseTiming();
+            QCoreApplication::processEvents(); // the turn ends
+            state.ResumeTiming();
+        }
+        loop.quit();
+    });
+    loop.exec();
+    state.SetItemsProcessed(state.iterations() * readsPerTurn);
+}
+BENCHMARK(BM_SettingReadInEventLoop)->Arg(1)->Arg(8)->Repetitions(5)->ReportAggregatesOnly(true);
 
 void BM_SettingDurableSave(benchmark::State &state)
 {

@@ -189,12 +189,15 @@ int main(int argc, char *argv[])
     if (args.isEmpty() || args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h"))
         return usage();
 
-    auto store = std::make_unique<SqliteRegistry>(SqliteRegistry::defaultPath());
+    // The store may find its damage at opening or at the first statement.
+    auto store = std::make_unique<SqliteRegistry>(SqliteRegistry::defaultPath(), [](const StoreProblem &problem) {
+        if (problem.kind == StoreProblem::MovedAside)
+            err() << "tilvano-reg: the settings store was damaged; it was moved to " << problem.detail
+                  << " and a new, empty store was started\n";
+        err().flush();
+    });
     SqliteRegistry *sqlite = store.get();
     RunKeyMirror registry(std::move(store));
-    if (!sqlite->recoveredFrom().isEmpty())
-        err() << "tilvano-reg: the settings store was damaged; it was moved to " << sqlite->recoveredFrom()
-              << " and a new, empty store was started\n";
     if (!sqlite->isOpen())
         return failure(QStringLiteral("cannot open the settings store: ") + sqlite->lastError());
     SystemServices::setRegistry(&registry);

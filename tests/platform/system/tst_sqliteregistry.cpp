@@ -80,24 +80,80 @@ private slots:
         QCOMPARE(registry.value(kKey, QStringLiteral("X1"))->text, QStringLiteral("value 1"));
     }
 
-    void damagedStoreIsMovedAsideNotDeleted()
+    // A damaged store is moved aside whole, never deleted, whether opening
+    // meets the damage or the first statement after it; the operation that
+    // met it goes on on a fresh store, and the owner is told where the old one went.
+    void damagedStoreIsMovedAside_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<bool>("foundAtOpening");
+        QTest::newRow("no database at all") << "garbage" << true;
+        QTest::newRow("cut to 8192 bytes") << "cut" << true;
+        QTest::newRow("pages overwritten") << "scribbled" << false;
+    }
+    void damagedStoreIsMovedAside()
+    {
+        QFETCH(QString, damage);
+        QFETCH(bool, foundAtOpening);
+        const QString path = SqliteRegistry::defaultPath();
+        const QByteArray damaged = damagedStore(path, damage);
+
+        QList<StoreProblem> problems;
+        SqliteRegistry registry(path, [&](const StoreProblem &problem) { problems.append(problem); });
+        QVERIFY(registry.isOpen());
+        QCOMPARE(registry.recoveredFrom().isEmpty(), !foundAtOpening);
+        QVERIFY(!registry.value(kKey, QStringLiteral("k1")));
+        QVERIFY(registry.lastError().isEmpty());
+        QVERIFY(registry.setValue(kKey, QStringLiteral("fresh"), RegistryValue::fromDWord(1)));
+
+        QVERIFY(!registry.recoveredFrom().isEmpty());
+        QCOMPARE(problems.size(), 1);
+        QCOMPARE(problems.first().kind, StoreProblem::MovedAside);
+        QCOMPARE(problems.first().detail, registry.recoveredFrom());
+        QFile moved(registry.recoveredFrom());
+        QVERIFY(moved.open(QIODevice::ReadOnly));
+        QCOMPARE(moved.readAll(), damaged);
+        SqliteRegistry again(path);
+        QVERIFY(again.recoveredFrom().isEmpty());
+        QCOMPARE(again.value(kKey, QStringLiteral("fresh"))->number, 1);
+    }
+
+    void anEmptyOrSoundStoreIsKept()
     {
         const QString path = SqliteRegistry::defaultPath();
         QDir().mkpath(QFileInfo(path).path());
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        const QByteArray garbage = QByteArray("this is not a database ") .repeated(400);
-        file.write(garbage);
-        file.close();
-
+        QVERIFY(QFile(path).open(QIODevice::WriteOnly)); // empty: a store not yet written
+        {
+            SqliteRegistry registry(path);
+            QVERIFY(registry.recoveredFrom().isEmpty());
+            QVERIFY(registry.setValue(kKey, QStringLiteral("k"), RegistryValue::fromString(QStringLiteral("v"))));
+        }
         SqliteRegistry registry(path);
-        QVERIFY(registry.isOpen());
-        QVERIFY(!registry.recoveredFrom().isEmpty());
-        QFile moved(registry.recoveredFrom());
-        QVERIFY(moved.open(QIODevice::ReadOnly));
-        QCOMPARE(moved.readAll(), garbage);
-        QVERIFY(registry.setValue(kKey, QStringLiteral("fresh"), RegistryValue::fromDWord(1)));
-        QCOMPARE(registry.value(kKey, QStringLiteral("fresh"))->number, 1);
+        QVERIFY(registry.recoveredFrom().isEmpty());
+        QCOMPARE(registry.value(kKey, QStringLiteral("k"))->text, QStringLiteral("v"));
+        QCOMPARE(QDir(QFileInfo(path).path()).entryList({QStringLiteral("*damaged*")}), QStringList());
+    }
+
+    // A program without windows says so on standard error, once however
+    // often it tries, and its saves report failure.
+    void readOnlyStoreFolderIsToldOnce()
+    {
+        {
+            SqliteRegistry registry(SqliteRegistry::defaultPath());
+            QVERIFY(registry.setValue(kKey, QStringLiteral("kept"), RegistryValue::fromDWord(7)));
+        }
+        QProcess peer;
+        peer.start(QStringLiteral(TESTPEER), {QStringLiteral("readonly"), QFileInfo(SqliteRegistry::defaultPath()).path(),
+                                              QStringLiteral("3")});
+        QVERIFY(peer.waitForFinished(60000));
+        const QString errors = QString::fromLocal8Bit(peer.readAllStandardError());
+        QVERIFY2(peer.exitStatus() == QProcess::NormalExit && peer.exitCode() == 0, qPrintable(errors));
+        QCOMPARE(peer.readAllStandardOutput(), QByteArray("0\n"));
+        QCOMPARE(errors.count(QStringLiteral("Die Einstellungen können nicht gespeichert werden")), 1);
+
+        SqliteRegistry registry(SqliteRegistry::defaultPath());
+        QCOMPARE(registry.value(kKey, QStringLiteral("kept"))->number, 7);
+        QVERIFY(!registry.value(kKey, QStringLiteral("ro0")));
     }
 
     void twoProcessesWriteAtOnce()
@@ -119,6 +175,49 @@ private slots:
             QCOMPARE(registry.value(kKey, QStringLiteral("a%1").arg(i))->text, QStringLiteral("value %1").arg(i));
             QCOMPARE(registry.value(kKey, QStringLiteral("b%1").arg(i))->text, QStringLiteral("value %1").arg(i));
         }
+    }
+
+    // The companion, tilvano-reg run again and again, and a reader, all at
+    // once: nobody crashes, nothing written is lost, the store stays sound.
+    void companionToolAndReaderShareTheStore()
+    {
+        constexpr int toolRuns = 250;
+        QProcess host, reader;
+        for (QProcess *p : {&host, &reader})
+            p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        host.start(QStringLiteral(TESTPEER), {QStringLiteral("host"), QStringLiteral("h")});
+        reader.start(QStringLiteral(TESTPEER), {QStringLiteral("read")});
+        QVERIFY(host.waitForStarted() && reader.waitForStarted());
+        for (int i = 0; i < toolRuns; ++i) {
+            QProcess tool;
+            tool.setProcessChannelMode(QProcess::ForwardedChannels);
+            tool.start(QStringLiteral(TILVANO_REG), {QStringLiteral("set"), QStringLiteral("Lorvat"), QStringLiteral("Conc"),
+                                                     QStringLiteral("V%1").arg(i), QStringLiteral("x")});
+            QVERIFY(tool.waitForFinished(60000));
+            QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(tool.exitCode(), 0);
+        }
+        int operations = toolRuns;
+        int hostSaves = 0;
+        for (QProcess *p : {&host, &reader}) {
+            p->closeWriteChannel();
+            QVERIFY(p->waitForFinished(60000));
+            QCOMPARE(p->exitStatus(), QProcess::NormalExit); // a bus error ends it by a signal
+            QCOMPARE(p->exitCode(), 0);
+            const int done = p->readAllStandardOutput().trimmed().toInt();
+            QVERIFY(done > 0);
+            operations += done;
+            if (p == &host)
+                hostSaves = done;
+        }
+        qInfo("%d operations", operations);
+        QVERIFY(operations >= 2000);
+
+        QCOMPARE(integrityCheck(SqliteRegistry::defaultPath()), QByteArray("ok"));
+        SqliteRegistry registry(SqliteRegistry::defaultPath());
+        QVERIFY(registry.recoveredFrom().isEmpty());
+        QCOMPARE(registry.values(kKey).size(), hostSaves);
+        QCOMPARE(registry.values(QStringLiteral("HKCU\\Software\\Lorvat\\Conc")).size(), toolRuns);
     }
 
     void killedWriterLosesNothingThatWasSaved()
@@ -153,17 +252,54 @@ private slots:
         for (int i = 0; i <= lastSaved; ++i)
             QVERIFY2(registry.value(kKey, QStringLiteral("k%1").arg(i)), qPrintable(QString::number(i)));
 
-        sqlite3 *db = nullptr;
-        QCOMPARE(sqlite3_open(QFile::encodeName(registry.path()).constData(), &db), SQLITE_OK);
-        sqlite3_stmt *stmt = nullptr;
-        QCOMPARE(sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &stmt, nullptr), SQLITE_OK);
-        QCOMPARE(sqlite3_step(stmt), SQLITE_ROW);
-        QCOMPARE(QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0))), QByteArray("ok"));
-        sqlite3_finalize(stmt);
-        sqlite3_close(db);
+        QCOMPARE(integrityCheck(registry.path()), QByteArray("ok"));
     }
 
 private:
+    // Writes a store with values and damages it as named; returns its bytes.
+    static QByteArray damagedStore(const QString &path, const QString &damage)
+    {
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        if (damage == QLatin1String("garbage")) {
+            file.open(QIODevice::WriteOnly);
+            file.write(QByteArray("this is not a database ").repeated(400));
+            file.close();
+        } else {
+            {
+                SqliteRegistry registry(path);
+                for (int i = 0; i < 2000; ++i)
+                    registry.setValue(kKey, QStringLiteral("k%1").arg(i), RegistryValue::fromString(QStringLiteral("value %1").arg(i)));
+            } // the last connection folds the WAL into the store
+            file.open(QIODevice::ReadWrite);
+            if (damage == QLatin1String("cut")) {
+                file.resize(8192);
+            } else { // every page after the first, which holds the schema
+                file.seek(4096);
+                file.write(QByteArray(int(file.size() - 4096), 'Z'));
+            }
+            file.close();
+        }
+        file.open(QIODevice::ReadOnly);
+        return file.readAll();
+    }
+
+    static QByteArray integrityCheck(const QString &path)
+    {
+        sqlite3 *db = nullptr;
+        QByteArray result = "cannot open";
+        if (sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK) {
+            sqlite3_stmt *stmt = nullptr;
+            result = "cannot check";
+            if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &stmt, nullptr) == SQLITE_OK
+                && sqlite3_step(stmt) == SQLITE_ROW)
+                result = reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0));
+            sqlite3_finalize(stmt);
+        }
+        sqlite3_close(db);
+        return result;
+    }
+
     std::unique_ptr<test::IsolatedHome> m_home;
 };
 

@@ -25,9 +25,9 @@ QString readActive(const QString &key, const QString &defaultValue)
     return GetSetting(settingsApplication(), kActiveAgent, key, defaultValue);
 }
 
-void storeActive(const QString &key, const QString &value)
+bool storeActive(const QString &key, const QString &value)
 {
-    SaveSetting(settingsApplication(), kActiveAgent, key, value);
+    return SaveSetting(settingsApplication(), kActiveAgent, key, value);
 }
 
 // The failure a stored text gives when it does not fit the type it is read as.
@@ -442,23 +442,34 @@ bool Agent::applyStoredSettings()
 void Agent::SaveAll()
 {
     Log(QStringLiteral("SaveAll"));
-    storeActive(QStringLiteral("Volume"), intSetting(m_volume));
-    storeActive(QStringLiteral("Pitch"), intSetting(m_pitch));
-    storeActive(QStringLiteral("Speed"), intSetting(m_speed));
-    if (!characterOrFail())
+    // A value the store refuses ends the save: the caller must not take it
+    // for done, and the values after it would not last either.
+    const auto storeAll = [this](const QList<std::pair<QString, QString>> &values) {
+        for (const auto &[key, value] : values) {
+            if (!storeActive(key, value)) {
+                SetLastError(runtime::pathFileAccess());
+                return false;
+            }
+        }
+        return true;
+    };
+    if (!storeAll({{QStringLiteral("Volume"), intSetting(m_volume)},
+                   {QStringLiteral("Pitch"), intSetting(m_pitch)},
+                   {QStringLiteral("Speed"), intSetting(m_speed)}})
+        || !characterOrFail())
         return;
-    storeActive(QStringLiteral("TTS"), oChar->ttsModeId());
-    storeActive(QStringLiteral("LanguageID"), intSetting(oChar->languageId()));
-    storeActive(QStringLiteral("VoiceContext"), m_voiceContext);
-    storeActive(QStringLiteral("VoiceChar"), m_voiceChar);
-    storeActive(QStringLiteral("HideAfterAnimation"), boolSetting(m_hideAfterAnimation));
-    storeActive(QStringLiteral("Width"), intSetting(oChar->width()));
-    storeActive(QStringLiteral("Height"), intSetting(oChar->height()));
-    storeActive(QStringLiteral("Top"), intSetting(oChar->top()));
-    storeActive(QStringLiteral("Left"), intSetting(oChar->left()));
-    storeActive(QStringLiteral("Visible"), boolSetting(oChar->isVisible()));
-    storeActive(QStringLiteral("ShowFast"), boolSetting(m_fastShowHide));
-    storeActive(QStringLiteral("Path"), m_charFile);
+    storeAll({{QStringLiteral("TTS"), oChar->ttsModeId()},
+              {QStringLiteral("LanguageID"), intSetting(oChar->languageId())},
+              {QStringLiteral("VoiceContext"), m_voiceContext},
+              {QStringLiteral("VoiceChar"), m_voiceChar},
+              {QStringLiteral("HideAfterAnimation"), boolSetting(m_hideAfterAnimation)},
+              {QStringLiteral("Width"), intSetting(oChar->width())},
+              {QStringLiteral("Height"), intSetting(oChar->height())},
+              {QStringLiteral("Top"), intSetting(oChar->top())},
+              {QStringLiteral("Left"), intSetting(oChar->left())},
+              {QStringLiteral("Visible"), boolSetting(oChar->isVisible())},
+              {QStringLiteral("ShowFast"), boolSetting(m_fastShowHide)},
+              {QStringLiteral("Path"), m_charFile}});
 }
 
 void Agent::RestoreDefaults() { Log(QStringLiteral("RestoreDefaults")); }

@@ -20,6 +20,8 @@ inline ErrorInfo typeMismatch() { return error(13, "Type mismatch"); }
 inline ErrorInfo outOfStackSpace() { return error(28, "Out of stack space"); }
 // A call on a character or control that is not there.
 inline ErrorInfo objectNotSet() { return error(91, "Object variable or With block variable not set"); }
+// A file (the settings store among them) that cannot be read or written.
+inline ErrorInfo pathFileAccess() { return error(75, "Path/file access error"); }
 inline ErrorInfo keyInUse() { return error(457, "This key is already associated with an element of this collection"); }
 
 } // namespace tilvano::runtime

@@ -1,9 +1,11 @@
 #include "plugins/PluginPage.h"
 
 #include "AgentCtl/Agent.h"
+#include "AgentCtl/RuntimeErrors.h"
 #include "MakroCombo/MacroBox.h"
 #include "common/SettingsStore.h"
 #include "common/Twips.h"
+#include "plugins/AgentFailure.h"
 #include "platform/system/DialogService.h"
 #include "platform/system/SystemServices.h"
 
@@ -107,8 +109,14 @@ bool PluginPage::savePage()
 {
     m_saveFailed = false;
     beforeSaving();
-    if (m_kibo)
-        m_kibo->SaveAll();
+    // When the character's own save fails, the page's keys would fail alike
+    // or, worse, land without the values they go with: the save ends there.
+    if (m_kibo) {
+        if (const ErrorInfo failure = failureOf(*m_kibo, [this] { m_kibo->SaveAll(); }); failure.isError()) {
+            setLastError(failure);
+            return false;
+        }
+    }
     for (qsizetype i = 0; i < m_pickers.size(); ++i)
         writeSetting(m_pickerKeys[i], m_pickers[i]->Text());
     saveSettings();
@@ -180,9 +188,13 @@ QString PluginPage::readSetting(const QString &key, const QString &defaultValue)
     return GetSetting(settingsApplication(), m_identity.section, key, defaultValue);
 }
 
-void PluginPage::writeSetting(const QString &key, const QString &value) const
+bool PluginPage::writeSetting(const QString &key, const QString &value)
 {
-    SaveSetting(settingsApplication(), m_identity.section, key, value);
+    if (SaveSetting(settingsApplication(), m_identity.section, key, value))
+        return true;
+    setLastError(runtime::pathFileAccess());
+    saveFailed();
+    return false;
 }
 
 QString PluginPage::checkBoxValue(const QCheckBox *box)

@@ -75,7 +75,9 @@ public:
     // Unsaved user edits.
     bool PageChanged() const { return m_pageChanged; }
     // The save button: the character's own settings, then the pickers' and the
-    // page's keys; clears PageChanged. False when the page's save failed.
+    // page's keys; clears PageChanged. False when the save failed: the failure
+    // is in LastError, the edits still count as unsaved, and a failure of the
+    // character's own save ends the save before the page's keys.
     bool savePage();
     // Asks "save changes?" when there are unsaved edits, then undoes what
     // the page installed (teardown). Runs once; later calls do nothing.
@@ -123,9 +125,10 @@ protected:
     virtual void teardown();
     virtual PageHelp help() const;
 
-    // The page's section of the settings store, application Lorvat.
+    // The page's section of the settings store, application Lorvat. A value
+    // the store refuses fails the save (LastError, saveFailed) and gives false.
     QString readSetting(const QString &key, const QString &defaultValue = {}) const;
-    void writeSetting(const QString &key, const QString &value) const;
+    bool writeSetting(const QString &key, const QString &value);
     static QString checkBoxValue(const QCheckBox *box); // "1" ticked, "0" cleared
 
     // The error state after a failed start of the page's background work:

@@ -3,6 +3,7 @@
 #include "AgentCtl/Agent.h"
 #include "common/SettingsStore.h"
 #include "common/Twips.h"
+#include "plugins/AgentFailure.h"
 #include "plugins/Freund/CharacterFileSize.h"
 #include "plugins/Freund/CharacterSizes.h"
 #include "platform/system/DialogService.h"
@@ -35,21 +36,6 @@ PageIdentity freundIdentity()
     identity.section = QStringLiteral("ActiveAgent");
     identity.hasHelpButton = false;
     return identity;
-}
-
-// Runs one request on Kibo and gives the failure Kibo recorded for it (none:
-// no error). Kibo traps its own failures, so this is the only way to learn of
-// them; its earlier LastError is kept when the request went well.
-template <typename Request>
-ErrorInfo failureOf(Agent &agent, Request &&request)
-{
-    const ErrorInfo before = agent.LastError();
-    agent.putLastError({});
-    request();
-    const ErrorInfo failure = agent.LastError();
-    if (!failure.isError())
-        agent.putLastError(before);
-    return failure;
 }
 
 // Kibo reads an empty description when it holds no character, a text otherwise.

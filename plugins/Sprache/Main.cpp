@@ -7,7 +7,7 @@
 #include "common/Twips.h"
 #include "platform/system/DialogService.h"
 #include "platform/system/SystemServices.h"
-#include "plugins/Sprache/AgentFailure.h"
+#include "plugins/AgentFailure.h"
 #include "plugins/Sprache/TestTagPrefix.h"
 #include "plugins/Sprache/VoiceChoices.h"
 #include "plugins/Sprache/VoiceLanguages.h"

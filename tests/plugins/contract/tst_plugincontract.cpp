@@ -190,6 +190,37 @@ private slots:
         QVERIFY(AgentTestBench::active(QStringLiteral("Path")) != QLatin1String("<absent>"));
     }
 
+    // The store's folder is gone and a file stands in its place: saving
+    // fails at the character's own save, which ends it; the page keeps its
+    // edits and the failure, and the user is told once. Once the folder is
+    // back, saving works again.
+    void aSaveTheStoreRefusesFailsAndKeepsTheEdits()
+    {
+        ContractPage page;
+        page.Init(kibo.get());
+        page.nameField()->setText(QStringLiteral("Neu"));
+        const QString folder = bench->home->configHome() + QStringLiteral("/tilvano");
+        QVERIFY(QDir(folder).removeRecursively());
+        QFile blocker(folder);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            QVERIFY(!page.savePage());
+            QVERIFY(page.PageChanged());
+            QCOMPARE(page.LastError().number, 75);
+            QCOMPARE(kibo->LastError().number, 75);
+        }
+        QVERIFY(!page.calls().contains(QStringLiteral("saved")));
+        QTRY_COMPARE(bench->dialogs.shown().size(), 1);
+        QVERIFY(bench->dialogs.shown().first().text.contains(QStringLiteral("nicht gespeichert")));
+
+        QVERIFY(QFile::remove(folder));
+        QVERIFY(page.savePage());
+        QVERIFY(!page.PageChanged());
+        QCOMPARE(stored(QStringLiteral("Name")), QStringLiteral("Neu"));
+    }
+
     void helpButtonShowsTheLinesEachEndedByABreak()
     {
         ContractPage page;

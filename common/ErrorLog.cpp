@@ -8,11 +8,47 @@
 #include <QFile>
 #include <QLocale>
 
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace tilvano {
 
 namespace {
+
 const QString kCrLf = QStringLiteral("\r\n");
+
+QString olderGeneration(const QString &logPath) { return logPath + QStringLiteral(".1"); }
+
+bool sameFile(const struct stat &a, const struct stat &b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// Every logged mail body lands in the log, so without a limit a flood of
+// calls could fill the disk. Several programs write the same log: the lock
+// lets one of them rename it, and only while the file at the path is still
+// the full one that it opened, so a log just started is never taken for it.
+void rotateWhenFull(const QString &path)
+{
+    const QByteArray nativePath = QFile::encodeName(path);
+    struct stat atPath {};
+    if (::stat(nativePath.constData(), &atPath) != 0 || !S_ISREG(atPath.st_mode) || atPath.st_size < logFileLimit)
+        return;
+    const int fd = ::open(nativePath.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    struct stat opened {};
+    if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && opened.st_size >= logFileLimit) {
+        while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+        }
+        if (::stat(nativePath.constData(), &atPath) == 0 && sameFile(atPath, opened))
+            ::rename(nativePath.constData(), QFile::encodeName(olderGeneration(path)).constData());
+    }
+    ::close(fd);
 }
+
+} // namespace
 
 bool WriteTextFile(const QString &path, const QString &text, bool overwrite)
 {
@@ -39,6 +75,8 @@ QString LogFilePath()
            + QStringLiteral("/protocol.log");
 }
 
+QString OldLogFilePath() { return olderGeneration(LogFilePath()); }
+
 QString FormatLogLine(const QString &writerName, const QString &message)
 {
     // The locale's general form: short date and the time with seconds.
@@ -55,7 +93,9 @@ void WriteLog(const QString &writerName, const QString &message)
 {
     if (!LoggingEnabled())
         return;
-    WriteTextFile(LogFilePath(), FormatLogLine(writerName, message), false);
+    const QString path = LogFilePath();
+    rotateWhenFull(path);
+    WriteTextFile(path, FormatLogLine(writerName, message), false);
 }
 
 QString ErrorReportText(const ErrorInfo &error)

@@ -26,8 +26,12 @@ QString LogFilePath();
 QString FormatLogLine(const QString &writerName, const QString &message);
 
 // Writes one line to protocol.log when logging is on. Never fails; a line that
-// cannot be written is lost.
+// cannot be written is lost. A log that has reached logFileLimit bytes first
+// becomes protocol.log.1 (replacing the one before), and a new log is started.
 void WriteLog(const QString &writerName, const QString &message);
+constexpr qint64 logFileLimit = 10 * 1024 * 1024;
+// The log file's one older generation.
+QString OldLogFilePath();
 
 // The German report of a failure, every line ending in CR LF.
 QString ErrorReportText(const ErrorInfo &error);

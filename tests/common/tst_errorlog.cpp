@@ -79,6 +79,33 @@ private slots:
         QVERIFY(!WriteTextFile(m_home->path() + QStringLiteral("/no/such/folder/x.log"), QStringLiteral("x"), false));
     }
 
+    // The log is kept from filling the disk: a full log becomes the one old
+    // generation, replacing the one before, and a new log starts.
+    void fullLogIsRotatedKeepingOneOldFile()
+    {
+        enableLogging();
+        QFile log(logPath());
+        QVERIFY(log.open(QIODevice::WriteOnly));
+        QVERIFY(log.resize(logFileLimit - 1)); // sparse: the size is what counts
+        log.close();
+        WriteLog(writer::tilvano(), QStringLiteral("eins"));
+        QVERIFY(!QFile::exists(OldLogFilePath()));
+
+        WriteLog(writer::tilvano(), QStringLiteral("zwei"));
+        QVERIFY(readFile(OldLogFilePath()).endsWith("Tilvano : eins\r\n"));
+        QVERIFY(readLog().endsWith("Tilvano : zwei\r\n"));
+        QCOMPARE(readLog().count('\n'), 1);
+
+        QVERIFY(log.open(QIODevice::Append));
+        QVERIFY(log.resize(logFileLimit));
+        log.close();
+        WriteLog(writer::tilvano(), QStringLiteral("drei"));
+        QVERIFY(readFile(OldLogFilePath()).contains("Tilvano : zwei\r\n"));
+        QCOMPARE(readLog().count('\n'), 1);
+        QCOMPARE(QDir(m_install).entryList(QDir::Files),
+                 QStringList({QStringLiteral("protocol.log"), QStringLiteral("protocol.log.1")}));
+    }
+
     void writeTextFileAppendsOrTruncatesPrivately()
     {
         const QString path = m_home->path() + QStringLiteral("/t.txt");

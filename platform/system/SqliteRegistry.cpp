@@ -14,7 +14,6 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tilvano {
@@ -22,6 +21,7 @@ namespace tilvano {
 namespace {
 
 constexpr int kBusyTimeoutMs = 10000;
+constexpr qint64 kMoveCheckIntervalMs = 1000;
 
 const char *const kSchema = R"sql(
 CREATE TABLE IF NOT EXISTS registry_keys(
@@ -162,14 +162,6 @@ QString SqliteRegistry::defaultPath()
            + QStringLiteral("/tilvano/registry.sqlite3");
 }
 
-std::optional<SqliteRegistry::FileIdentity> SqliteRegistry::identityOf(const QString &path)
-{
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return std::nullopt;
-    return FileIdentity{st.st_dev, st.st_ino};
-}
-
 bool SqliteRegistry::open()
 {
     const QFileInfo info(m_path);
@@ -223,8 +215,6 @@ int SqliteRegistry::connect()
         if (rc != SQLITE_OK)
             return failed("prepare", rc);
     }
-    // Under the opening lock nobody moves the file between SQLite's open and this.
-    m_identity = identityOf(m_path).value_or(FileIdentity{});
     m_openError.clear();
     succeed();
     return SQLITE_OK;
@@ -287,11 +277,11 @@ bool SqliteRegistry::recoverFromDamage(int code)
 {
     if (!confirmedDamaged(code))
         return false;
-    const FileIdentity damaged = m_identity;
-    disconnect();
     OpeningLock lock(m_path);
     // Another process may have met the damage first and started a fresh store.
-    const bool moved = identityOf(m_path) != damaged || moveAside();
+    const bool movedElsewhere = storeWasMoved();
+    disconnect();
+    const bool moved = movedElsewhere || moveAside();
     return openLocked() && moved;
 }
 
@@ -301,9 +291,10 @@ void SqliteRegistry::report(StoreProblem::Kind kind, const QString &detail)
         m_observer({kind, m_path, detail});
 }
 
-bool SqliteRegistry::fileWasReplaced() const
+bool SqliteRegistry::storeWasMoved()
 {
-    return identityOf(m_path) != m_identity;
+    int moved = 0;
+    return m_db && sqlite3_file_control(m_db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved;
 }
 
 void SqliteRegistry::refresh(bool beforeWrite)
@@ -312,8 +303,13 @@ void SqliteRegistry::refresh(bool beforeWrite)
         return;
     m_checkedThisTurn.mark();
     // A store that could not be opened may be fine now; one that another
-    // process moved aside is no longer the user's store.
-    if (!m_db || fileWasReplaced()) {
+    // process moved aside (or the user deleted) is no longer the user's store.
+    // That is asked by path, which costs more than the data version: reads
+    // ask at most once a second, writes every time.
+    const bool lookForMove = beforeWrite || !m_moveCheck.isValid() || m_moveCheck.hasExpired(kMoveCheckIntervalMs);
+    if (lookForMove)
+        m_moveCheck.start();
+    if (!m_db || (lookForMove && storeWasMoved())) {
         disconnect();
         open();
     }

@@ -3,14 +3,13 @@
 #include "platform/system/EventLoopTurn.h"
 #include "platform/system/Registry.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QMutex>
 #include <QSet>
 #include <QString>
 
 #include <functional>
-
-#include <sys/types.h>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -71,11 +70,6 @@ public:
 private:
     enum Statement { SelectValue, UpsertValue, DeleteValue, InsertKey, SelectKey, SelectSubKeys,
                      SelectValues, DataVersion, StatementCount };
-    struct FileIdentity {
-        dev_t device = 0;
-        ino_t inode = 0;
-        bool operator==(const FileIdentity &) const = default;
-    };
 
     // Opening, one process at a time (see open()).
     bool open();
@@ -90,8 +84,7 @@ private:
     // values that another connection has changed. Reads do this once per turn
     // of the event loop, writes every time.
     void refresh(bool beforeWrite);
-    bool fileWasReplaced() const;
-    static std::optional<FileIdentity> identityOf(const QString &path);
+    bool storeWasMoved(); // renamed or deleted since the connection opened it
     void dropValuesChangedElsewhere();
 
     // Runs one attempt of an operation (returning SQLITE_OK on success or the
@@ -114,7 +107,6 @@ private:
     ProblemObserver m_observer;
     sqlite3 *m_db = nullptr;
     sqlite3_stmt *m_statements[StatementCount] = {};
-    FileIdentity m_identity; // of the file the connection opened
     QString m_openError;     // why the store could not be opened, while it cannot
     QSet<QString> m_knownKeys; // folded paths known to exist; keys are never deleted
     QHash<QString, QString> m_foldedPaths;
@@ -124,6 +116,7 @@ private:
     QHash<QString, std::optional<RegistryValue>> m_values;
     qint64 m_dataVersion = -1;
     EventLoopTurn m_checkedThisTurn;
+    QElapsedTimer m_moveCheck;
     QString m_lastError;
     mutable QMutex m_mutex;
 };

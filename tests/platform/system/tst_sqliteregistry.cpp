@@ -118,6 +118,23 @@ private slots:
         QCOMPARE(again.value(kKey, QStringLiteral("fresh"))->number, 1);
     }
 
+    // Another program (or the user) moved the store away while it was open:
+    // later saves go to the store at the path, not into the file moved away.
+    void savesFollowAStoreThatWasMovedAway()
+    {
+        const QString path = SqliteRegistry::defaultPath();
+        SqliteRegistry registry(path);
+        QVERIFY(registry.setValue(kKey, QStringLiteral("before"), RegistryValue::fromDWord(1)));
+        for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
+            QFile::rename(path + suffix, path + QStringLiteral(".old") + suffix);
+
+        QVERIFY(registry.setValue(kKey, QStringLiteral("after"), RegistryValue::fromDWord(2)));
+        SqliteRegistry atPath(path);
+        QCOMPARE(atPath.value(kKey, QStringLiteral("after"))->number, 2);
+        QVERIFY(!atPath.value(kKey, QStringLiteral("before")));
+        QVERIFY(!registry.value(kKey, QStringLiteral("before"))); // reads follow too
+    }
+
     void anEmptyOrSoundStoreIsKept()
     {
         const QString path = SqliteRegistry::defaultPath();

@@ -75,6 +75,11 @@ public:
     // filter in Qt's form ("Wave-Dateien (*.wav)"); returns an empty text on cancel.
     virtual QString openFileName(const QString &title, const QString &filter,
                                  const QString &directory) = 0;
+
+    // A message with an OK button that needs no answer: shown without waiting,
+    // so it holds up nothing that runs meanwhile (no nested event loop).
+    // icon: one of the icon constants.
+    virtual void showNotice(const QString &text, const QString &title, int icon) = 0;
 };
 
 } // namespace tilvano

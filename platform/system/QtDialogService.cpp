@@ -104,6 +104,16 @@ QString QtDialogService::inputBox(const QString &prompt, const QString &title, c
     return text.isNull() ? QStringLiteral("") : text;
 }
 
+void QtDialogService::showNotice(const QString &text, const QString &title, int icon)
+{
+    // No parent: the notice must outlive whichever window happens to be active.
+    auto *box = new QMessageBox(iconFor(icon & 0xf0), title, text, QMessageBox::NoButton);
+    box->addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
+}
+
 QString QtDialogService::openFileName(const QString &title, const QString &filter, const QString &directory)
 {
     // Not QFileDialog::getOpenFileName: it keeps its dialog on the stack, as

@@ -10,6 +10,7 @@ public:
     int messageBox(const QString &text, const QString &title, int style) override;
     QString inputBox(const QString &prompt, const QString &title, const QString &defaultText) override;
     QString openFileName(const QString &title, const QString &filter, const QString &directory) override;
+    void showNotice(const QString &text, const QString &title, int icon) override;
 };
 
 } // namespace tilvano

@@ -35,12 +35,10 @@ void StoreProblemNotice::tell(const StoreProblem &problem)
     QCoreApplication *app = QCoreApplication::instance();
     if (!app || !SystemServices::userInterfaceAvailable())
         return;
+    // Queued: boxes belong to the interface thread, and the store may be in
+    // use on another; and the save that met the problem finishes first.
     QMetaObject::invokeMethod(
-        app,
-        [message] {
-            SystemServices::dialogs().messageBox(message, title(),
-                                                 DialogService::OkOnly | DialogService::Exclamation);
-        },
+        app, [message] { SystemServices::dialogs().showNotice(message, title(), DialogService::Exclamation); },
         Qt::QueuedConnection);
 }
 

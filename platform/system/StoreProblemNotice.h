@@ -11,9 +11,10 @@ namespace tilvano {
 // them, once per run for each kind of problem: a store that fails keeps failing,
 // and a box per save would bury the desktop.
 //
-// Always on standard error; in a box as well where the program has a user
-// interface. The box is shown from the event loop, never from inside the call
-// that met the problem, which may itself be running inside a bus call or a box.
+// Always on standard error; in a notice box as well where the program has a
+// user interface. The box waits for nothing (it may come up while the program
+// is still starting, or inside a bus call), and it is shown from the event
+// loop of the interface thread, after the call that met the problem.
 class StoreProblemNotice {
 public:
     void tell(const StoreProblem &problem);

@@ -54,8 +54,8 @@ private slots:
     }
 
     // A store that cannot keep the settings, or lost them, is told to the
-    // user once, in a box shown from the event loop rather than inside the
-    // save; saves report whether they were stored.
+    // user once, in a notice shown from the event loop after the save; saves
+    // report whether they were stored.
     void storeProblemsAreToldOnce_data()
     {
         QTest::addColumn<QString>("problem");
@@ -88,6 +88,7 @@ private slots:
         QVERIFY(dialogs.shown().isEmpty()); // not from inside the save
         QTRY_COMPARE(dialogs.shown().size(), 1);
         QVERIFY2(dialogs.shown().first().text.contains(told), qPrintable(dialogs.shown().first().text));
+        QCOMPARE(dialogs.shown().first().kind, test::ScriptedDialogService::Kind::Notice); // waits for nothing
         QCOMPARE(dialogs.shown().first().icon(), DialogService::Exclamation);
 
         if (!savesStored) { // the folder came back: the store works again without a restart

@@ -24,6 +24,11 @@ QString ScriptedDialogService::openFileName(const QString &title, const QString 
     return m_files.isEmpty() ? QString() : m_files.dequeue();
 }
 
+void ScriptedDialogService::showNotice(const QString &text, const QString &title, int icon)
+{
+    m_shown.append({Kind::Notice, text, title, icon, {}});
+}
+
 QStringList ScriptedDialogService::texts() const
 {
     QStringList result;

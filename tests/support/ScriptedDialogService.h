@@ -14,7 +14,7 @@ namespace tilvano::test {
 // does not care about a box need not script it.
 class ScriptedDialogService : public DialogService {
 public:
-    enum class Kind { Message, Input, OpenFile };
+    enum class Kind { Message, Input, OpenFile, Notice };
     struct Shown {
         Kind kind;
         QString text;   // message or prompt
@@ -28,6 +28,7 @@ public:
     int messageBox(const QString &text, const QString &title, int style) override;
     QString inputBox(const QString &prompt, const QString &title, const QString &defaultText) override;
     QString openFileName(const QString &title, const QString &filter, const QString &directory) override;
+    void showNotice(const QString &text, const QString &title, int icon) override;
 
     void queueAnswer(int result) { m_answers.enqueue(result); }
     void queueInput(const QString &text) { m_inputs.enqueue(text); } // null QString = cancel

@@ -40,4 +40,10 @@ QString DialogGate::openFileName(const QString &title, const QString &filter, co
     return prepareToShow() ? m_boxes.openFileName(title, filter, directory) : QString();
 }
 
+void DialogGate::showNotice(const QString &text, const QString &title, int icon)
+{
+    if (!m_closedForGood)
+        m_boxes.showNotice(text, title, icon);
+}
+
 } // namespace tilvano::host

@@ -24,6 +24,8 @@ public:
     int messageBox(const QString &text, const QString &title, int style) override;
     QString inputBox(const QString &prompt, const QString &title, const QString &defaultText) override;
     QString openFileName(const QString &title, const QString &filter, const QString &directory) override;
+    // A notice waits for nobody, so it may come up during a bus call too.
+    void showNotice(const QString &text, const QString &title, int icon) override;
 
     // While one lives, no box is shown. A null gate is allowed and does nothing.
     class BusCall {

@@ -108,7 +108,8 @@ void QtDialogService::showNotice(const QString &text, const QString &title, int 
 {
     // No parent: the notice must outlive whichever window happens to be active.
     auto *box = new QMessageBox(iconFor(icon & 0xf0), title, text, QMessageBox::NoButton);
-    box->addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    const ButtonSpec ok = buttonFor(Ok);
+    box->addButton(ok.text, ok.role);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
     box->show();

@@ -208,7 +208,9 @@ void Agent::oAgentCtl_Move(const QString &characterId, qint16 x, qint16 y, qint1
         return;
     storeActive(QStringLiteral("Left"), intSetting(x));
     storeActive(QStringLiteral("Top"), intSetting(y));
-    PlayAni(QStringLiteral("Blink"));
+    // A hidden character that was moved stays hidden: playing would show it again.
+    if (oChar && oChar->isVisible())
+        PlayAni(QStringLiteral("Blink"));
     emit MoveEvent(x, y, cause);
 }
 

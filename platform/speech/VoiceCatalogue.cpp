@@ -114,6 +114,20 @@ std::optional<VoiceMode> VoiceCatalogue::modeForLanguage(int languageId) const
     return std::nullopt;
 }
 
+std::optional<QUuid> VoiceCatalogue::choiceWithoutListing(const QString &modeId, int languageId)
+{
+    const QUuid id = parseModeId(modeId);
+    if (id == stefanModeId() || id == annaModeId())
+        return id;
+    // The ids of all other voices here are derived from their names (version 5); any other id
+    // is another system's, which no voice here has.
+    if (!id.isNull() && id.version() == QUuid::Sha1)
+        return std::nullopt;
+    if ((languageId & 0x3FF) == (LanguageIds::German & 0x3FF))
+        return stefanModeId();
+    return std::nullopt;
+}
+
 VoiceMode VoiceCatalogue::choose(const QString &modeId, int languageId) const
 {
     if (auto mode = modeById(modeId))

@@ -39,6 +39,11 @@ public:
     std::optional<VoiceMode> modeForLanguage(int languageId) const;
     // What to speak with: the mode id when it names a mode, else the language, else Stefan.
     VoiceMode choose(const QString &modeId, int languageId) const;
+    // What choose() gives, where that is certain without listing the voices (which loads
+    // espeak-ng, too slow for a program's start): Stefan or Anna by their ids, and Stefan for
+    // German when the id names no voice of this machine. Holds as long as espeak-ng has its
+    // German voice, which its data always brings.
+    static std::optional<QUuid> choiceWithoutListing(const QString &modeId, int languageId);
 
 private:
     QList<VoiceMode> m_modes;

@@ -491,7 +491,7 @@ private slots:
         QVERIFY(agent->GestureAt(3, 4) == nullptr);
         QVERIFY(!agent->StopAll().isValid());
         agent->setLanguageID(1031);
-        agent->setTTSModeID(QStringLiteral("de-stefan"));
+        agent->setTTSModeID(QStringLiteral("{3A1FB761-A92B-11D1-B17B-0020AFED142E}"));
         agent->setWidth(100);
         agent->setHeight(90);
         agent->setMenuCaption(QStringLiteral("Menü"));
@@ -500,7 +500,7 @@ private slots:
         agent->Hide();
         QCOMPARE(bench->logMessages(),
                  (QStringList{"PlayAni: Wave", "Think: Hm", "SpeakWave: /tmp/a.wav", "MoveTo: 10/-20", "GestureAt: 3/4",
-                              "StopAll", "Let LanguageID: 1031", "Let TTSModeID: de-stefan", "Let Width:100",
+                              "StopAll", "Let LanguageID: 1031", "Let TTSModeID: {3A1FB761-A92B-11D1-B17B-0020AFED142E}", "Let Width:100",
                               "Let Hight: 90", "let MenuCaption: Menü", "RestoreDefaults", "Show Friend", "Hide"}));
         QVERIFY(bench->control->calls().contains(QStringLiteral("somebody.MoveTo(10, -20, 300)")));
         QCOMPARE(agent->MenuCaption(), QStringLiteral("Menü"));

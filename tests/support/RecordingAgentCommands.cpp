@@ -1,5 +1,9 @@
 #include "support/RecordingAgentCommands.h"
 
+#include "platform/agent/service/AgentCodes.h"
+
+#include <algorithm>
+
 namespace tilvano::test {
 
 namespace {
@@ -32,9 +36,11 @@ ErrorInfo RecordingAgentCommands::add(const QString &name, const QString &captio
 {
     record(QStringLiteral("Add(%1, %2, %3, %4, %5)").arg(name, caption, voice, flag(enabled), flag(visible)));
     if (m_addFailure != 0)
-        return failure(m_addFailure, QStringLiteral("The command could not be added."));
-    if (names().contains(name))
-        return failure(qint32(0x80004005u), QStringLiteral("A command of this name exists."));
+        return failure(m_addFailure, QStringLiteral("Der Befehl konnte nicht hinzugefügt werden."));
+    if (name.isEmpty())
+        return failure(agent::AgentErrorInvalidArgument, QStringLiteral("Ein Befehl braucht einen Namen."));
+    if (names().contains(name, Qt::CaseInsensitive))
+        return failure(agent::AgentErrorCommandExists, QStringLiteral("Den Befehl \"%1\" gibt es schon.").arg(name));
     m_entries.append({name, caption, voice, enabled, visible});
     return {};
 }
@@ -42,10 +48,12 @@ ErrorInfo RecordingAgentCommands::add(const QString &name, const QString &captio
 ErrorInfo RecordingAgentCommands::remove(const QString &name)
 {
     record(QStringLiteral("Remove(%1)").arg(name));
-    const qsizetype index = names().indexOf(name);
-    if (index < 0)
-        return failure(qint32(0x80004005u), QStringLiteral("No command of this name."));
-    m_entries.removeAt(index);
+    const auto found = std::find_if(m_entries.cbegin(), m_entries.cend(), [&name](const Entry &entry) {
+        return entry.name.compare(name, Qt::CaseInsensitive) == 0;
+    });
+    if (found == m_entries.cend())
+        return failure(agent::AgentErrorUnknownCommand, QStringLiteral("Einen Befehl \"%1\" gibt es nicht.").arg(name));
+    m_entries.erase(found);
     return {};
 }
 

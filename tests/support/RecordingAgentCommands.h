@@ -8,7 +8,8 @@
 namespace tilvano::test {
 
 // A character's command menu that keeps its entries in order and records every
-// change in the shared call log.
+// change in the shared call log. Names are unique without regard to case, and
+// refusals carry the real service's codes.
 class RecordingAgentCommands : public AgentCommands {
     Q_OBJECT
 public:

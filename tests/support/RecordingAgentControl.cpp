@@ -16,7 +16,7 @@ ErrorInfo RecordingAgentControl::load(const QString &characterId, const QString 
                          QStringLiteral("The character is already loaded."), 0};
     if (code == 0 || code == AgentErrorAlreadyLoaded) {
         if (!taken)
-            m_characters[characterId] = std::make_unique<RecordingAgentCharacter>(characterId, m_profile, &m_calls);
+            m_characters[characterId] = std::make_unique<RecordingAgentCharacter>(characterId, m_profile, &m_calls, this);
         if (code == 0)
             return {};
     }
@@ -42,6 +42,18 @@ void RecordingAgentControl::setPropertySheetVisible(bool visible)
 {
     m_calls.append(QStringLiteral("PropertySheet.Visible=") + (visible ? QStringLiteral("True") : QStringLiteral("False")));
     m_propertySheetVisible = visible;
+}
+
+void RecordingAgentControl::runQueuedRequests()
+{
+    // A client answering an event may unload a character: look each one up afresh.
+    QStringList ids;
+    for (const auto &entry : m_characters)
+        ids.append(entry.first);
+    for (const QString &id : std::as_const(ids)) {
+        if (RecordingAgentCharacter *loaded = character(id))
+            loaded->runQueuedRequests();
+    }
 }
 
 void RecordingAgentControl::failLoad(const QString &file, qint32 code) { m_loadFailures[file] = code; }

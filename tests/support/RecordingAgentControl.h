@@ -46,6 +46,9 @@ public:
     void chooseCommand(const QString &name, qint32 confidence = 100, const QString &alt1Name = QString(),
                        qint32 alt1Confidence = 0);
 
+    // Lets every character's queued requests run to their end (see RecordingAgentCharacter).
+    void runQueuedRequests();
+
     const QStringList &calls() const { return m_calls; }
     void clearCalls() { m_calls.clear(); }
     // The recorded calls that start with `prefix`.

@@ -9,7 +9,6 @@
 #include "RandomSource.h"
 
 #include "platform/sound/AudioPlayer.h"
-#include "platform/speech/SpeechSynthesizer.h"
 
 #include <QGuiApplication>
 #include <QMenu>
@@ -21,9 +20,6 @@
 namespace tilvano::agent {
 
 namespace {
-constexpr int DefaultWordsPerMinute = 150;
-constexpr int DefaultPitchHz = 100;
-constexpr qint32 DefaultLanguageId = 0x0407; // German: the language the characters talk to users in
 constexpr int WalkStepMs = 40;
 constexpr int DefaultWalkMs = 1000;
 constexpr int MaxSide = 4096;
@@ -67,7 +63,6 @@ CharacterSession::CharacterSession(const QString &id, acs::AcsReader reader, con
     , m_reader(std::move(reader))
     , m_clock(services.clock)
     , m_random(services.random)
-    , m_synthesizer(services.synthesizer)
     , m_trace(services.trace)
     , m_settings(services.settings)
     , m_renderer(m_reader.info())
@@ -75,15 +70,13 @@ CharacterSession::CharacterSession(const QString &id, acs::AcsReader reader, con
                this)
     , m_sentences(services.clock, services.random, services.synthesizer, this)
     , m_idle(services.clock, services.idle, this)
+    , m_voice(m_reader.info().voice, services.synthesizer)
     , m_commands(this)
     , m_window(new CharacterWindow)
     , m_balloon(new Balloon)
 {
     const acs::CharacterInfo &info = m_reader.info();
     m_size = QSize(std::max<int>(1, info.width), std::max<int>(1, info.height));
-    m_languageId = info.voice && info.voice->hasExtraData ? info.voice->languageId : DefaultLanguageId;
-    if (info.voice && !info.voice->modeId.isNull())
-        m_ttsModeId = info.voice->modeId.toString(QUuid::WithBraces).toUpper();
     m_commands.setCaption(name());
 
     // A new character stands near the bottom right corner of the desktop until told otherwise.
@@ -238,6 +231,15 @@ ErrorInfo CharacterSession::stopAll()
     return {};
 }
 
+bool CharacterSession::isVisible() const
+{
+    using Kind = AgentRequest::Kind;
+    const AgentRequest *last = m_queue.lastOf({Kind::Show, Kind::Hide});
+    if (!last && m_current && (m_current->kind == Kind::Show || m_current->kind == Kind::Hide))
+        last = &*m_current;
+    return last ? last->kind == Kind::Show : m_visible;
+}
+
 std::function<void()> CharacterSession::guarded(quint64 token, std::function<void()> step)
 {
     return [this, token, step = std::move(step)]() {
@@ -381,7 +383,7 @@ void CharacterSession::runSpeak(const AgentRequest &request, quint64 token, bool
 
 void CharacterSession::beginSentence(const AgentRequest &request, bool thought)
 {
-    m_sentences.start(request.text, request.soundFile, thought, sentenceVoice());
+    m_sentences.start(request.text, request.soundFile, thought, m_voice.forSentence(m_settings.speechOutput));
 }
 
 void CharacterSession::showSentence(const Sentence &sentence, bool thought)
@@ -616,68 +618,39 @@ void CharacterSession::setHeight(qint16 height)
 
 // ---- voice and description ------------------------------------------------------------------
 
-qint32 CharacterSession::speed() const
-{
-    const auto &voice = m_reader.info().voice;
-    if (!voice || voice->speed == 0xFFFFFFFFu || voice->speed == 0 || voice->speed > 1000)
-        return DefaultWordsPerMinute;
-    return qint32(voice->speed);
-}
+qint32 CharacterSession::speed() const { return m_voice.speed(); }
 
-qint32 CharacterSession::pitch() const
-{
-    const auto &voice = m_reader.info().voice;
-    if (!voice || voice->pitch == 0xFFFF || voice->pitch == 0)
-        return DefaultPitchHz;
-    return voice->pitch;
-}
-
-bool CharacterSession::voiceActive() const { return m_settings.speechOutput && !m_ttsModeId.isEmpty(); }
-
-SentenceVoice CharacterSession::sentenceVoice() const
-{
-    return SentenceVoice{voiceActive(), m_ttsModeId, m_languageId, speed(), pitch()};
-}
+qint32 CharacterSession::pitch() const { return m_voice.pitch(); }
 
 ErrorInfo CharacterSession::setLanguageId(qint32 languageId)
 {
     m_trace.record(QStringLiteral("LanguageID"), m_id, {QString::number(languageId)});
-    if (!m_synthesizer.catalogue().modeForLanguage(languageId))
-        return failure(AgentErrorNoVoice, QStringLiteral("No voice speaks the language %1.").arg(languageId));
-    m_languageId = languageId;
-    return {};
+    return m_voice.setLanguageId(languageId);
 }
+
+QString CharacterSession::ttsModeId() const { return m_voice.modeId(); }
 
 ErrorInfo CharacterSession::setTtsModeId(const QString &modeId)
 {
     m_trace.record(QStringLiteral("TTSModeID"), m_id, {modeId});
-    if (modeId.isEmpty()) {
-        const auto &voice = m_reader.info().voice;
-        m_ttsModeId = voice && !voice->modeId.isNull() ? voice->modeId.toString(QUuid::WithBraces).toUpper() : QString();
-        return {};
-    }
-    const std::optional<speech::VoiceMode> mode = m_synthesizer.catalogue().modeById(modeId);
-    if (!mode)
-        return failure(AgentErrorNoVoice, QStringLiteral("There is no voice \"%1\".").arg(modeId));
-    m_ttsModeId = mode->modeIdText();
-    return {};
+    return m_voice.setModeId(modeId);
 }
 
 QString CharacterSession::name() const
 {
-    const acs::LocalizedInfo *info = m_reader.localizedInfo(quint16(m_languageId));
+    const acs::LocalizedInfo *info = m_reader.localizedInfo(quint16(m_voice.languageId()));
     return info ? info->name : QString();
 }
 
 QString CharacterSession::description() const
 {
-    const acs::LocalizedInfo *info = m_reader.localizedInfo(quint16(m_languageId));
+    const acs::LocalizedInfo *info = m_reader.localizedInfo(quint16(m_voice.languageId()));
     return info ? info->description : QString();
 }
 
 QString CharacterSession::extraData() const
 {
-    const acs::LocalizedInfo *info = m_reader.localizedInfo(quint16(m_languageId));
+    const acs::LocalizedInfo *info = m_reader.localizedInfo(quint16(m_voice.languageId()));
     return info ? info->extraData : QString();
 }
 

@@ -4,6 +4,7 @@
 #include "AgentRequest.h"
 #include "AgentSettings.h"
 #include "AnimationPlayer.h"
+#include "CharacterVoice.h"
 #include "CommandMenu.h"
 #include "IdleScheduler.h"
 #include "RequestQueue.h"
@@ -75,7 +76,9 @@ public:
     ErrorInfo stop() override;
     ErrorInfo stopAll() override;
 
-    bool isVisible() const override { return m_visible; }
+    // The visibility the queued requests will leave the character in: a client that asks right
+    // after a hide was queued hears "hidden", so it queues a show before its next request.
+    bool isVisible() const override;
     qint16 left() const override { return qint16(m_position.x()); }
     void setLeft(qint16 left) override;
     qint16 top() const override { return qint16(m_position.y()); }
@@ -87,9 +90,9 @@ public:
 
     qint32 speed() const override;
     qint32 pitch() const override;
-    qint32 languageId() const override { return m_languageId; }
+    qint32 languageId() const override { return m_voice.languageId(); }
     ErrorInfo setLanguageId(qint32 languageId) override;
-    QString ttsModeId() const override { return m_ttsModeId; }
+    QString ttsModeId() const override;
     ErrorInfo setTtsModeId(const QString &modeId) override;
     QString description() const override;
     QStringList animationNames() const override;
@@ -166,20 +169,18 @@ private:
     void setPosition(QPoint topLeft);
     void applyGeometry();
     QFont balloonFont() const;
-    bool voiceActive() const;
-    SentenceVoice sentenceVoice() const;
 
     QString m_id;
     acs::AcsReader m_reader;
     AgentClock &m_clock;
     RandomSource &m_random;
-    speech::SpeechSynthesizer &m_synthesizer;
     const AgentTrace &m_trace;
     const AgentSettings &m_settings;
     acs::AcsFrameRenderer m_renderer;
     AnimationPlayer m_player;
     SentencePlayer m_sentences;
     IdleScheduler m_idle;
+    CharacterVoice m_voice;
     AgentCommandList m_commands;
     RequestQueue m_queue;
     std::optional<AgentRequest> m_current;
@@ -194,8 +195,6 @@ private:
     QSize m_size;
     bool m_idleOn = true;
     bool m_revealWords = false; // the balloon shows the sentence word by word
-    qint32 m_languageId = 0;
-    QString m_ttsModeId;
 };
 
 } // namespace tilvano::agent

@@ -4,6 +4,8 @@
 
 #include <QList>
 
+#include <algorithm>
+#include <initializer_list>
 #include <optional>
 
 namespace tilvano::agent {
@@ -21,6 +23,14 @@ public:
     }
     void clear() { m_waiting.clear(); }
     bool isEmpty() const { return m_waiting.isEmpty(); }
+    // The youngest waiting request of one of these kinds, or null.
+    const AgentRequest *lastOf(std::initializer_list<AgentRequest::Kind> kinds) const
+    {
+        const auto found = std::find_if(m_waiting.crbegin(), m_waiting.crend(), [kinds](const AgentRequest &request) {
+            return std::find(kinds.begin(), kinds.end(), request.kind) != kinds.end();
+        });
+        return found == m_waiting.crend() ? nullptr : &*found;
+    }
     qsizetype size() const { return m_waiting.size(); }
 
 private:

@@ -205,6 +205,31 @@ private slots:
         QCOMPARE(catalogue.choose(QString(), 0x0809).languageId, 0x0809);
     }
 
+    void choosingWithoutListingAgreesWithTheCatalogue_data()
+    {
+        QTest::addColumn<QString>("modeId");
+        QTest::addColumn<int>("languageId");
+        QTest::addColumn<bool>("knownWithoutListing");
+        const QString english = EspeakEngine::instance().catalogue().choose(QString(), 0x0409).modeIdText();
+        QTest::newRow("Stefan by id") << "{3A1FB761-A92B-11D1-B17B-0020AFED142E}" << 0x0409 << true;
+        QTest::newRow("Anna in small letters") << "3a1fb760-a92b-11d1-b17b-0020afed142e" << 0 << true;
+        QTest::newRow("German, no id") << QString() << 0x0407 << true;
+        QTest::newRow("Swiss German, another system's id") << "{CA141FD0-AC7F-11D1-97A3-006008273000}" << 0x0807 << true;
+        QTest::newRow("English, no id") << QString() << 0x0409 << false;
+        QTest::newRow("a voice of this machine") << english << 0x0407 << false;
+    }
+
+    void choosingWithoutListingAgreesWithTheCatalogue()
+    {
+        QFETCH(QString, modeId);
+        QFETCH(int, languageId);
+        QFETCH(bool, knownWithoutListing);
+        const std::optional<QUuid> known = VoiceCatalogue::choiceWithoutListing(modeId, languageId);
+        QCOMPARE(known.has_value(), knownWithoutListing);
+        if (known)
+            QCOMPARE(*known, EspeakEngine::instance().catalogue().choose(modeId, languageId).modeId);
+    }
+
     void annaAndWhisperSpeakDifferently()
     {
         const SpokenText stefan = speak(kSentence, VoiceCatalogue::stefanModeId().toString());

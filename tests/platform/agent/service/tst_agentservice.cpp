@@ -166,8 +166,9 @@ private slots:
         hf->show(false);
         hf->speak("Hallo Welt, wie geht es dir?", QString());
         hf->hide(false);
-        // The hide waits for the sentence.
-        QVERIFY(hf->isVisible());
+        // The hide waits for the sentence, but the character already tells where it ends.
+        QVERIFY(!hf->isVisible());
+        QVERIFY(hf->window()->isVisible());
         QCOMPARE(hf->waitingRequests(), 2);
         h.run();
         QCOMPARE(h.events, (QStringList{"Show hf 4", "BalloonShow hf", "BalloonHide hf", "Hide hf 3"}));
@@ -545,6 +546,24 @@ private slots:
         QCOMPARE(c2->ttsModeId(), stefan);
         QVERIFY(!c2->setTtsModeId(QString()).isError()); // back to the file's own: none
         QVERIFY(c2->ttsModeId().isEmpty());
+    }
+
+    void aVoiceFromElsewhereSpeaksWithTheCataloguesVoice()
+    {
+        // The Happy Face names the voice of another system's engine, for English.
+        Harness h;
+        CharacterSession *hf = h.load();
+        const QUuid declared = hf->reader().info().voice->modeId;
+        QVERIFY(!declared.isNull());
+        const speech::VoiceCatalogue &catalogue = h.service->synthesizer().catalogue();
+        QVERIFY(!catalogue.modeById(declared.toString()));
+        const QString used = hf->ttsModeId();
+        QCOMPARE(used, catalogue.modeForLanguage(0x0409)->modeIdText());
+        // What older versions stored (the file's id) and what is reported now both restore.
+        QVERIFY(!hf->setTtsModeId(declared.toString()).isError());
+        QCOMPARE(hf->ttsModeId(), used);
+        QVERIFY(!hf->setTtsModeId(used).isError());
+        QCOMPARE(hf->ttsModeId(), used);
     }
 
     void gesturesPickTheirStateAnimation()

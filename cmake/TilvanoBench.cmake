@@ -22,4 +22,15 @@ function(tilvano_add_benchmark name)
     target_link_libraries(${name} PRIVATE tilvano_widgets_benchmark_main)
   endif()
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+  # A library that is not a target (one that only a test build makes, say) would surface as a
+  # missing -l at link time, and only in the build that lacks it: name it at configure time.
+  foreach(lib IN LISTS B_LIBS)
+    cmake_language(EVAL CODE "cmake_language(DEFER DIRECTORY \"${PROJECT_SOURCE_DIR}\" CALL _tilvano_require_target ${name} ${lib})")
+  endforeach()
+endfunction()
+
+function(_tilvano_require_target benchmark lib)
+  if(NOT TARGET ${lib})
+    message(FATAL_ERROR "${benchmark} links ${lib}, which this build does not make")
+  endif()
 endfunction()

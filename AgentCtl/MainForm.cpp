@@ -15,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QWindow>
 
 #include <cmath>
 #include <limits>
@@ -94,6 +95,8 @@ void MainForm::ensureParts()
 
     // The parts sit where the layout rule puts them; no layout manager moves them.
     auto *client = new QWidget(this);
+    m_client = client;
+    client->installEventFilter(this);
     setCentralWidget(client);
     m_text = new QPlainTextEdit(client);
     m_text->setObjectName(QStringLiteral("Text1"));
@@ -181,8 +184,9 @@ void MainForm::Form_Load()
 void MainForm::applyStoredGeometry()
 {
     // The stored values are outer ones (frame included); the frame is known
-    // once the window exists on the screen side.
+    // once the window manager has put the window into it and it is exposed.
     create();
+    windowHandle()->installEventFilter(this);
     const QRect outer = frameGeometry();
     const std::optional<int> left = pixelsOf(readSetting(QStringLiteral("Left"), twipsText(outer.x())));
     const std::optional<int> top = pixelsOf(readSetting(QStringLiteral("Top"), twipsText(outer.y())));
@@ -198,8 +202,40 @@ void MainForm::applyStoredGeometry()
         move(*left, *top);
     if (!width || !height)
         return;
-    const QSize frameMargins = frameGeometry().size() - geometry().size();
-    resize(std::max(1, *width - frameMargins.width()), std::max(1, *height - frameMargins.height()));
+    m_outerSizeToRestore = QSize(*width, *height);
+    m_frameFitted = QSize(-1, -1);
+    fitStoredOuterSize();
+}
+
+void MainForm::fitStoredOuterSize()
+{
+    if (!m_outerSizeToRestore)
+        return;
+    const QSize frame = frameGeometry().size() - geometry().size();
+    if (frame == m_frameFitted)
+        return;
+    m_frameFitted = frame;
+    resize(std::max(1, m_outerSizeToRestore->width() - frame.width()),
+           std::max(1, m_outerSizeToRestore->height() - frame.height()));
+    // Once a real frame was taken off, the size is met; later changes are the user's.
+    if (!frame.isEmpty())
+        m_outerSizeToRestore.reset();
+}
+
+bool MainForm::eventFilter(QObject *watched, QEvent *event)
+{
+    // The parts follow the client area, which the menu bar and the frame leave over.
+    if (watched == m_client && event->type() == QEvent::Resize)
+        Form_Resize();
+    else if (watched == windowHandle() && event->type() == QEvent::Expose)
+        fitStoredOuterSize();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainForm::moveEvent(QMoveEvent *event)
+{
+    QMainWindow::moveEvent(event);
+    fitStoredOuterSize(); // a window manager moves the window into its new frame
 }
 
 void MainForm::showEvent(QShowEvent *event)
@@ -212,16 +248,16 @@ void MainForm::showEvent(QShowEvent *event)
 void MainForm::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
-    Form_Resize();
+    fitStoredOuterSize();
 }
 
 void MainForm::Form_Resize()
 {
     if (!m_text)
         return;
-    const QRect outer = frameGeometry();
+    const QSize client = m_client->size();
     const ReadTextLayout layout =
-        ReadTextLayout::forOuterSize(QSize(outer.width() * TwipsPerPixel, outer.height() * TwipsPerPixel));
+        ReadTextLayout::forClientSize(QSize(client.width() * TwipsPerPixel, client.height() * TwipsPerPixel));
     m_text->setGeometry(0, 0, pixelsOfTwips(layout.text.width()), pixelsOfTwips(layout.text.height()));
     m_speakButton->move(pixelsOfTwips(layout.speakButton.x()), pixelsOfTwips(layout.speakButton.y()));
     m_closeButton->move(pixelsOfTwips(layout.closeButton.x()), pixelsOfTwips(layout.closeButton.y()));
@@ -260,6 +296,7 @@ void MainForm::storeTextAndGeometry()
 void MainForm::closeEvent(QCloseEvent *event)
 {
     Log(QStringLiteral("MainForm_Form_QueryUnload"));
+    m_outerSizeToRestore.reset(); // what is stored now is the size as it is
     storeTextAndGeometry();
     if (m_agent)
         m_agent->StopAll();

@@ -6,6 +6,7 @@
 #include <QPointer>
 
 #include <memory>
+#include <optional>
 
 class QAction;
 class QPlainTextEdit;
@@ -57,8 +58,10 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void Form_Load();
@@ -68,6 +71,7 @@ private:
     void storeTextAndGeometry();
     void ensureParts();
     void applyStoredGeometry();
+    void fitStoredOuterSize();
 
     std::unique_ptr<AgentControl> m_agentControl;
     std::unique_ptr<script::ScriptEngine> m_scriptControl;
@@ -76,8 +80,13 @@ private:
     QPushButton *m_speakButton = nullptr;
     QPushButton *m_closeButton = nullptr;
     QAction *m_exitAction = nullptr;
+    QWidget *m_client = nullptr;
     QString m_pendingText; // the text for the text box until it exists
     bool m_loaded = false;
+    // The stored outer size, until the window manager's frame is known and it can be met:
+    // before the window is shown the frame counts as nothing.
+    std::optional<QSize> m_outerSizeToRestore;
+    QSize m_frameFitted;
 };
 
 } // namespace tilvano

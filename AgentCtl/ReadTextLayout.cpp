@@ -18,4 +18,9 @@ ReadTextLayout ReadTextLayout::forOuterSize(QSize outerTwips)
     return layout;
 }
 
+ReadTextLayout ReadTextLayout::forClientSize(QSize clientTwips)
+{
+    return forOuterSize(clientTwips + classicFrameTwips);
+}
+
 } // namespace tilvano

@@ -1,6 +1,6 @@
 #include "AgentCtl/SpeechText.h"
 
-#include <QLocale>
+#include "common/ErrorLog.h"
 
 namespace tilvano {
 
@@ -19,16 +19,6 @@ QString BuildSpeechTags(qint32 speed, qint32 pitch, qint32 volume, const QString
     if (!voiceContext.isEmpty())
         tags += QStringLiteral("\\Ctx=\"") + voiceContext + QStringLiteral("\"\\");
     return tags;
-}
-
-QString GeneralDateTimeText(const QDateTime &moment)
-{
-    const QLocale locale = QLocale::system();
-    // The long time format with its zone dropped is the time with seconds.
-    QString timeFormat = locale.timeFormat(QLocale::LongFormat);
-    timeFormat.remove(QLatin1Char('t')).replace(QStringLiteral("  "), QStringLiteral(" "));
-    return locale.toString(moment.date(), QLocale::ShortFormat) + QLatin1Char(' ')
-           + locale.toString(moment.time(), timeFormat.trimmed());
 }
 
 void ReplaceTimePlaceholders(QString &text, const QDateTime &now)

@@ -11,11 +11,8 @@ QString BuildSpeechTags(qint32 speed, qint32 pitch, qint32 volume, const QString
                         const QString &voiceContext);
 
 // Replaces, in this order and case-sensitively, "<NOW>" with the date and time
-// in the user's locale's general form, "<DATE>" with dd.MM.yyyy and "<TIME>"
+// in the general form (GeneralDateTimeText), "<DATE>" with dd.MM.yyyy and "<TIME>"
 // with HH:mm:ss, all taken from `now`.
 void ReplaceTimePlaceholders(QString &text, const QDateTime &now);
-
-// The locale's general date-and-time form: short date and the time with seconds.
-QString GeneralDateTimeText(const QDateTime &moment);
 
 } // namespace tilvano

@@ -6,7 +6,6 @@
 
 #include <QDateTime>
 #include <QFile>
-#include <QLocale>
 
 #include <cerrno>
 
@@ -77,16 +76,16 @@ QString LogFilePath()
 
 QString OldLogFilePath() { return olderGeneration(LogFilePath()); }
 
+QString GeneralDateTimeText(const QDateTime &moment)
+{
+    // Qt's short German date has a two-digit year; the regional default has four.
+    return moment.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+}
+
 QString FormatLogLine(const QString &writerName, const QString &message)
 {
-    // The locale's general form: short date and the time with seconds.
-    const QLocale locale = QLocale::system();
-    const QDateTime now = QDateTime::currentDateTime();
-    QString timeFormat = locale.timeFormat(QLocale::LongFormat);
-    timeFormat.remove(QLatin1Char('t')).replace(QStringLiteral("  "), QStringLiteral(" "));
-    const QString stamp = locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char(' ')
-                          + locale.toString(now.time(), timeFormat.trimmed());
-    return stamp + QStringLiteral(": ") + writerName + QStringLiteral(" : ") + message;
+    return GeneralDateTimeText(QDateTime::currentDateTime()) + QStringLiteral(": ") + writerName + QStringLiteral(" : ")
+           + message;
 }
 
 void WriteLog(const QString &writerName, const QString &message)

@@ -2,6 +2,7 @@
 
 #include "common/ErrorInfo.h"
 
+#include <QDateTime>
 #include <QString>
 
 namespace tilvano {
@@ -22,6 +23,9 @@ bool WriteTextFile(const QString &path, const QString &text, bool overwrite);
 bool LoggingEnabled();
 // InstallPath followed by "/protocol.log".
 QString LogFilePath();
+// The general date-and-time form of the German regional default, with the
+// four-digit year: "07.12.2026 16:29:47". Log lines and "<NOW>" use it.
+QString GeneralDateTimeText(const QDateTime &moment);
 // "<date and time>: <writer> : <message>", without the line end.
 QString FormatLogLine(const QString &writerName, const QString &message);
 

@@ -35,6 +35,13 @@ void warn(const QString &message)
     QTextStream(stderr) << "tilvano: " << message << Qt::endl;
 }
 
+void storeWhenMissing(const QString &key, const QString &value)
+{
+    const QString section = QStringLiteral("StoredValues");
+    if (GetSetting(settingsApplication(), section, key).isEmpty())
+        SaveSetting(settingsApplication(), section, key, value);
+}
+
 } // namespace
 
 HostApplication::HostApplication() = default;
@@ -62,18 +69,18 @@ void HostApplication::installDialogGate()
     SystemServices::setDialogs(m_dialogGate.get());
 }
 
-void HostApplication::ensureInstallPath()
+void HostApplication::ensureInstallPath() { storeWhenMissing(QStringLiteral("InstallPath"), InstallLayout::installPath()); }
+
+void HostApplication::ensureMacroEditor()
 {
-    const QString section = QStringLiteral("StoredValues");
-    const QString key = QStringLiteral("InstallPath");
-    if (GetSetting(settingsApplication(), section, key).isEmpty())
-        SaveSetting(settingsApplication(), section, key, InstallLayout::installPath());
+    storeWhenMissing(QStringLiteral("MacroEditor"), InstallLayout::program(QStringLiteral("ablaufwerk")));
 }
 
 void HostApplication::start()
 {
     ensureInstallPath();
     installDialogGate();
+    ensureMacroEditor();
 #ifdef TILVANO_HAVE_AGENT_SERVICE
     // A factory set beforehand (an embedding test) stays in charge.
     if (!hasAgentControlFactory())

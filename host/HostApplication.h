@@ -37,6 +37,10 @@ public:
     // Writes StoredValues\InstallPath when the user has none yet: readers
     // such as the log writer depend on it, and nothing else sets it.
     static void ensureInstallPath();
+    // Writes StoredValues\MacroEditor when the user has none yet: the
+    // character's menu and the macro picker start the editor through it, and
+    // the editor writes it only when it closes.
+    static void ensureMacroEditor();
 
     // The end of the run: the good-bye macro, then each page's closing
     // prompt and teardown. Runs once; the destructor calls it too.

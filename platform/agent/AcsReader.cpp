@@ -464,7 +464,7 @@ const sound::PcmAudio *AcsReader::sound(int index, AcsError *error)
         return &*slot.decoded;
     if (!slot.failure.isError()) {
         QString why;
-        slot.decoded = sound::decodeWave(soundData(index), &why);
+        slot.decoded = sound::decodeWave(soundData(index), &why, &slot.strayBytes);
         if (slot.decoded)
             return &*slot.decoded;
         slot.failure = {AcsErrorCode::BadSound, QStringLiteral("sound %1: %2").arg(index).arg(why)};

@@ -56,6 +56,11 @@ public:
     QByteArray soundData(int index) const;
     // Decoded to PCM on first use, then cached.
     const sound::PcmAudio *sound(int index, AcsError *error = nullptr);
+    // Bytes after a decoded sound's data that make no whole chunk and were skipped.
+    qsizetype strayBytesOfSound(int index) const
+    {
+        return index >= 0 && index < m_soundBlocks.size() ? m_soundBlocks[index].strayBytes : 0;
+    }
 
     // Everything, with all images decoded: the model the writer takes. Fails on the first
     // image that cannot be decoded.
@@ -75,6 +80,7 @@ private:
         Block block;
         std::optional<sound::PcmAudio> decoded;
         AcsError failure;
+        qsizetype strayBytes = 0; // after the sound's last whole chunk, skipped
     };
 
     AcsReader() = default;

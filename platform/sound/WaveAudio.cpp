@@ -162,8 +162,10 @@ bool PcmAudio::isValid() const
         && (bitsPerSample == 8 || bitsPerSample == 16);
 }
 
-std::optional<PcmAudio> decodeWave(QByteArrayView riff, QString *error)
+std::optional<PcmAudio> decodeWave(QByteArrayView riff, QString *error, qsizetype *ignoredBytes)
 {
+    if (ignoredBytes)
+        *ignoredBytes = 0;
     if (riff.size() < 12)
         return fail(error, QStringLiteral("too short for a WAVE file (%1 bytes)").arg(riff.size()));
     if (riff.first(4) != "RIFF" || riff.sliced(8, 4) != "WAVE")
@@ -180,10 +182,15 @@ std::optional<PcmAudio> decodeWave(QByteArrayView riff, QString *error)
     while (end - pos >= 8) {
         const QByteArrayView id = riff.sliced(pos, 4);
         const quint32 size = u32(riff, pos + 4);
-        pos += 8;
-        if (quint64(size) > quint64(end - pos))
+        if (quint64(size) > quint64(end - pos - 8)) {
+            // Once the sound is whole, what follows and makes no whole chunk is strays that
+            // some writers leave behind; they are skipped, never read.
+            if (format && data)
+                break;
             return fail(error, QStringLiteral("chunk '%1' runs past the end of the file")
                                    .arg(QString::fromLatin1(id.toByteArray().toPercentEncoding())));
+        }
+        pos += 8;
         const QByteArrayView body = riff.sliced(pos, size);
         if (id == "fmt " && !format) {
             format = parseFormat(body, error);
@@ -196,6 +203,8 @@ std::optional<PcmAudio> decodeWave(QByteArrayView riff, QString *error)
         }
         pos += size + (size & 1);
     }
+    if (ignoredBytes)
+        *ignoredBytes = std::max<qsizetype>(0, end - pos);
     if (!format)
         return fail(error, QStringLiteral("WAVE file has no fmt chunk"));
     if (!data)

@@ -27,8 +27,11 @@ struct PcmAudio {
 // Decodes PCM 8/16-bit (also inside WAVE_FORMAT_EXTENSIBLE) and MS-ADPCM (format 2).
 // The result is always 16-bit signed PCM, so consumers handle one sample shape; 8-bit input is
 // widened. Anything else, or any malformed input, gives nullopt and a message in *error.
+// Bytes of the RIFF after its last whole chunk are ignored, also when, once fmt and data are
+// read, they look like the start of a chunk that would run past the end: *ignoredBytes tells
+// how many.
 // Never reads out of bounds; the output is at most a small multiple of the input size.
-std::optional<PcmAudio> decodeWave(QByteArrayView riff, QString *error = nullptr);
+std::optional<PcmAudio> decodeWave(QByteArrayView riff, QString *error = nullptr, qsizetype *ignoredBytes = nullptr);
 
 // Reads and decodes the wave file at path, of at most maxBytes. Only a regular
 // file is read, opened without blocking: a sound path that names a FIFO (or a

@@ -314,10 +314,15 @@ private slots:
         QVERIFY2(QRegularExpression(QStringLiteral("^(\\d\\d\\.\\d\\d\\.\\d{4})\\|\\1$")).match(date).hasMatch(),
                  qPrintable(date));
 
+        // The German regional default, with the year in four digits; the log's stamps too.
+        const QRegularExpression general(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d:\\d\\d$"));
         QString now = QStringLiteral("<NOW>");
         run.agent->SpeakIt(now);
-        QVERIFY(!now.contains(QLatin1Char('<')));
-        QVERIFY(now.contains(QLatin1Char(':')));
+        QVERIFY2(general.match(now).hasMatch(), qPrintable(now));
+        QFile log(bench->installPath + QStringLiteral("/protocol.log"));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QString stamp = QString::fromUtf8(log.readLine()).section(QStringLiteral(": "), 0, 0);
+        QVERIFY2(general.match(stamp).hasMatch(), qPrintable(stamp));
     }
 
     void evSpeakHandlersChangeWhatIsSpoken()

@@ -63,7 +63,7 @@ private slots:
         QCOMPARE(agent->LastError().number, 457);
         QCOMPARE(bench->logMessages(),
                  (QStringList{"Get MacroNames", "Kibo.Agent.SetLastError:  #457 Source: Tilvano - Line: 0 - Desc: "
-                                                "This key is already associated with an element of this collection"}));
+                                                "Dieser Schlüssel ist bereits einem Element dieser Auflistung zugeordnet"}));
     }
 
     void runByNameIgnoresCaseTakesTheFirstMatchAndLooksPastBlanks()

@@ -65,21 +65,32 @@ private slots:
         QCOMPARE(choice.platformToSet, platform);
     }
 
-    void installPathWrittenOnlyWhenMissing()
+    void storedPathsWrittenOnlyWhenMissing_data()
     {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("InstallPath") << "InstallPath" << InstallLayout::installPath();
+        // So that the character's "Ablaufwerk" entry works before the editor ever ran.
+        QTest::newRow("MacroEditor") << "MacroEditor" << InstallLayout::program(QStringLiteral("ablaufwerk"));
+    }
+
+    void storedPathsWrittenOnlyWhenMissing()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, expected);
         test::IsolatedHome home;
-        const auto stored = [] {
-            return GetSetting(settingsApplication(), QStringLiteral("StoredValues"), QStringLiteral("InstallPath"));
+        const auto stored = [&key] { return GetSetting(settingsApplication(), QStringLiteral("StoredValues"), key); };
+        const auto ensure = [] {
+            HostApplication::ensureInstallPath();
+            HostApplication::ensureMacroEditor();
         };
         QVERIFY(stored().isEmpty());
-        HostApplication::ensureInstallPath();
-        QCOMPARE(stored(), InstallLayout::installPath());
-        QVERIFY(stored().endsWith(QLatin1Char('/')));
+        ensure();
+        QCOMPARE(stored(), expected);
 
-        // A path the user (or the setup) chose must survive every later start.
-        SaveSetting(settingsApplication(), QStringLiteral("StoredValues"), QStringLiteral("InstallPath"),
-                    QStringLiteral("/opt/elsewhere/"));
-        HostApplication::ensureInstallPath();
+        // A path the user (or the setup, or the editor itself) chose must survive every later start.
+        SaveSetting(settingsApplication(), QStringLiteral("StoredValues"), key, QStringLiteral("/opt/elsewhere/"));
+        ensure();
         QCOMPARE(stored(), QStringLiteral("/opt/elsewhere/"));
     }
 

@@ -24,9 +24,9 @@ ErrorInfo AgentCommandList::add(const QString &name, const QString &caption, con
                                 bool visible)
 {
     if (name.isEmpty())
-        return failure(AgentErrorInvalidArgument, QStringLiteral("A command needs a name."));
+        return failure(AgentErrorInvalidArgument, QStringLiteral("Ein Befehl braucht einen Namen."));
     if (indexOf(name) >= 0)
-        return failure(AgentErrorCommandExists, QStringLiteral("The command \"%1\" exists already.").arg(name));
+        return failure(AgentErrorCommandExists, QStringLiteral("Den Befehl \"%1\" gibt es schon.").arg(name));
     m_entries.append(AgentCommandEntry{name, caption, voice, enabled, visible});
     return {};
 }
@@ -35,7 +35,7 @@ ErrorInfo AgentCommandList::remove(const QString &name)
 {
     const qsizetype index = indexOf(name);
     if (index < 0)
-        return failure(AgentErrorUnknownCommand, QStringLiteral("There is no command \"%1\".").arg(name));
+        return failure(AgentErrorUnknownCommand, QStringLiteral("Einen Befehl \"%1\" gibt es nicht.").arg(name));
     m_entries.removeAt(index);
     return {};
 }

@@ -21,6 +21,27 @@ ErrorInfo agentFailure(qint32 number, const QString &description)
 }
 
 QString pointText(int value) { return QString::number(value); }
+
+// What the user reads in the German error box when a character file cannot be loaded.
+QString loadFailureText(acs::AcsErrorCode code, const QString &path)
+{
+    switch (code) {
+    case acs::AcsErrorCode::FileNotFound:
+        return QStringLiteral("Die Figurendatei \"%1\" wurde nicht gefunden.").arg(path);
+    case acs::AcsErrorCode::AccessDenied:
+        return QStringLiteral("Die Figurendatei \"%1\" darf nicht gelesen werden.").arg(path);
+    case acs::AcsErrorCode::ReadFault:
+        return QStringLiteral("Die Figurendatei \"%1\" ließ sich nicht ganz lesen.").arg(path);
+    case acs::AcsErrorCode::NotACharacterFile:
+        return QStringLiteral("Die Datei \"%1\" ist keine Figurendatei.").arg(path);
+    case acs::AcsErrorCode::UnsupportedVersion15:
+        return QStringLiteral("Die Figurendatei \"%1\" hat das alte Format 1.5, das nicht unterstützt wird.").arg(path);
+    case acs::AcsErrorCode::UnsupportedVersion:
+        return QStringLiteral("Die Figurendatei \"%1\" hat eine Version, die nicht unterstützt wird.").arg(path);
+    default:
+        return QStringLiteral("Die Figurendatei \"%1\" ist beschädigt.").arg(path);
+    }
+}
 } // namespace
 
 AgentService::AgentService(QWidget *host, AgentServiceOptions options)
@@ -51,13 +72,13 @@ std::optional<acs::AcsReader> AgentService::readCharacterFile(const QString &fil
     // A bare file name means a character of the character folder.
     const QString path = file.contains(QLatin1Char('/')) ? file : WindowsDirectory::characterFolder() + file;
     if (file.isEmpty() || !QFileInfo(path).isFile()) {
-        failure = agentFailure(AgentErrorFileNotFound, QStringLiteral("The character file \"%1\" was not found.").arg(path));
+        failure = agentFailure(AgentErrorFileNotFound, loadFailureText(acs::AcsErrorCode::FileNotFound, path));
         return std::nullopt;
     }
     acs::AcsError error;
     std::optional<acs::AcsReader> reader = acs::AcsReader::open(path, &error);
     if (!reader)
-        failure = agentFailure(qint32(error.number()), error.message);
+        failure = agentFailure(qint32(error.number()), loadFailureText(error.code, path));
     return reader;
 }
 
@@ -65,9 +86,9 @@ ErrorInfo AgentService::load(const QString &characterId, const QString &file)
 {
     m_trace.record(QStringLiteral("Load"), characterId, {file});
     if (characterId.isEmpty())
-        return agentFailure(qint32(0x80070057u), QStringLiteral("A character needs an identifier."));
+        return agentFailure(qint32(0x80070057u), QStringLiteral("Eine Figur braucht eine Kennung."));
     if (m_sessions.contains(keyOf(characterId)))
-        return agentFailure(AgentErrorAlreadyLoaded, QStringLiteral("The identifier \"%1\" is already in use.").arg(characterId));
+        return agentFailure(AgentErrorAlreadyLoaded, QStringLiteral("Die Kennung \"%1\" ist schon vergeben.").arg(characterId));
     ErrorInfo failure;
     std::optional<acs::AcsReader> reader = readCharacterFile(file, failure);
     if (!reader)

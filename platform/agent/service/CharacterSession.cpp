@@ -175,7 +175,7 @@ ErrorInfo CharacterSession::play(const QString &animation)
 {
     if (!m_reader.animation(animation)) {
         m_trace.record(QStringLiteral("Play"), m_id, {animation, QStringLiteral("unknown")});
-        return failure(AgentErrorUnknownAnimation, QStringLiteral("The character has no animation \"%1\".").arg(animation));
+        return failure(AgentErrorUnknownAnimation, QStringLiteral("Die Figur hat keine Animation \"%1\".").arg(animation));
     }
     AgentRequest request = AgentRequest::of(AgentRequest::Kind::Play);
     request.animation = animation;

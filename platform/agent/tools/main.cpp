@@ -159,10 +159,13 @@ int check(const QString &path)
         if (!reader->image(i, &error))
             problems << error.toString();
     }
+    QStringList notes;
     for (int i = 0; i < reader->soundCount(); ++i) {
         AcsError error;
         if (!reader->sound(i, &error))
             problems << error.toString();
+        else if (const qsizetype stray = reader->strayBytesOfSound(i))
+            notes << QStringLiteral("sound %1: %2 stray bytes after its data, skipped").arg(i).arg(stray);
     }
     // References that point nowhere: the character still loads, but something will not show.
     for (const Animation &a : reader->animations()) {
@@ -179,6 +182,9 @@ int check(const QString &path)
                 problems << QStringLiteral("%1: missing sound %2").arg(where()).arg(frame.soundIndex);
         }
     }
+    // Notes tell of what the file gets wrong but every player copes with.
+    for (const QString &n : notes)
+        out() << "note: " << n << '\n';
     for (const QString &p : problems)
         err() << "tilvano-acs: " << p << '\n';
     if (!problems.isEmpty())

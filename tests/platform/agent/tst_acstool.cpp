@@ -64,11 +64,18 @@ private slots:
         QTemporaryDir dir;
         Character c = tinyCharacter();
         const sound::PcmAudio pcm{11025, 1, 16, QByteArray::fromHex("0000FF7F00800100")};
-        c.sounds = {Sound{sound::encodeWave(pcm)}, Sound{sound::encodeWave(pcm)}};
+        // The second sound carries what widely spread characters have: strays after its data,
+        // counted by the RIFF size, that read like the start of a chunk running past the end.
+        QByteArray stray = sound::encodeWave(pcm) + QByteArray("JUNK\xE8\x03\0\0xy", 10);
+        qToLittleEndian<quint32>(quint32(stray.size() - 8), stray.data() + 4);
+        c.sounds = {Sound{sound::encodeWave(pcm)}, Sound{stray}};
         const QString file = dir.filePath(QStringLiteral("tiny.acs"));
         QVERIFY(AcsWriter::writeFile(c, file));
 
-        QCOMPARE(tool({"check", file}).exitCode, 0);
+        const Run checked = tool({"check", file});
+        QCOMPARE(checked.exitCode, 0);
+        QVERIFY2(checked.out.contains(QLatin1String("note: sound 1: 10 stray bytes")), qPrintable(checked.out));
+        QVERIFY(!checked.out.contains(QLatin1String("sound 0")));
         const Run r = tool({"sounds", file, dir.filePath(QStringLiteral("out"))});
         QCOMPARE(r.exitCode, 0);
         const QStringList wavs = QDir(dir.filePath(QStringLiteral("out"))).entryList({"*.wav"});

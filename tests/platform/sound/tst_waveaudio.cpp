@@ -200,6 +200,9 @@ private slots:
         QByteArray huge = good;
         qToLittleEndian<quint32>(0xFFFFFFF0u, huge.data() + 40); // data chunk size
         QTest::newRow("huge chunk size") << huge;
+        // Strays are forgiven only once the sound is whole.
+        QTest::newRow("chunk past the end before the data")
+            << riff({fmt, QByteArray("JUNK") + le32(5000) + chunk("data", "ab")});
         QTest::newRow("adpcm block smaller than header")
             << riff({chunk("fmt ", adpcmFormat(1, 8000, 5, 2)), chunk("data", "abcdefgh")});
         QTest::newRow("adpcm too many samples per block")
@@ -207,6 +210,30 @@ private slots:
         QTest::newRow("adpcm bad predictor")
             << riff({chunk("fmt ", adpcmFormat(1, 8000, 9, 6)),
                      chunk("data", monoHeader(9, 16, 0, 0) + QByteArray("\0\0", 2))});
+    }
+
+    void strayBytesAfterTheSoundAreSkipped_data()
+    {
+        QTest::addColumn<QByteArray>("strays");
+        QTest::addColumn<qsizetype>("skipped");
+        QTest::newRow("none") << QByteArray() << qsizetype(0);
+        QTest::newRow("a few") << QByteArray("abc") << qsizetype(3);
+        QTest::newRow("what looks like a chunk") << QByteArray("JUNK") + le32(1000) + "xy" << qsizetype(10);
+        QTest::newRow("a whole chunk is no stray") << chunk("LIST", "abcd") << qsizetype(0);
+    }
+
+    void strayBytesAfterTheSoundAreSkipped()
+    {
+        QFETCH(QByteArray, strays);
+        QFETCH(qsizetype, skipped);
+        const QByteArray samples = le16(7) + le16(-7);
+        QString error;
+        qsizetype ignored = -1;
+        const auto pcm = decodeWave(riff({chunk("fmt ", pcmFormat(1, 8000, 16)), chunk("data", samples), strays}),
+                                    &error, &ignored);
+        QVERIFY2(pcm, qPrintable(error));
+        QCOMPARE(pcm->samples, samples);
+        QCOMPARE(ignored, skipped);
     }
 
     void malformedInputIsRefused()

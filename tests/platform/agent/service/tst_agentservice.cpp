@@ -103,16 +103,23 @@ private slots:
     void loadingReportsWhatWentWrong()
     {
         Harness h;
-        QCOMPARE(h.service->load("a", "/nirgends/Keiner.acs").number, AgentErrorFileNotFound);
+        // The descriptions reach the user in a German error box.
+        const ErrorInfo missing = h.service->load("a", "/nirgends/Keiner.acs");
+        QCOMPARE(missing.number, AgentErrorFileNotFound);
+        QCOMPARE(missing.description, QStringLiteral("Die Figurendatei \"/nirgends/Keiner.acs\" wurde nicht gefunden."));
         // A bare name is looked up in the character folder, where this one is not.
         QCOMPARE(h.service->load("a", "Keiner.acs").number, AgentErrorFileNotFound);
-        QCOMPARE(h.service->load("a", fixture("ALIEN.ACS")).number, qint32(acs::AcsErrorCode::UnsupportedVersion15));
+        const ErrorInfo old = h.service->load("a", fixture("ALIEN.ACS"));
+        QCOMPARE(old.number, qint32(acs::AcsErrorCode::UnsupportedVersion15));
+        QVERIFY2(old.description.contains(QStringLiteral("das alte Format 1.5")), qPrintable(old.description));
         QTemporaryDir dir;
         QFile garbage(dir.filePath("garbage.acs"));
         QVERIFY(garbage.open(QIODevice::WriteOnly));
         garbage.write(QByteArray(500, 'x'));
         garbage.close();
-        QCOMPARE(h.service->load("a", garbage.fileName()).number, qint32(acs::AcsErrorCode::NotACharacterFile));
+        const ErrorInfo notOne = h.service->load("a", garbage.fileName());
+        QCOMPARE(notOne.number, qint32(acs::AcsErrorCode::NotACharacterFile));
+        QCOMPARE(notOne.description, QStringLiteral("Die Datei \"%1\" ist keine Figurendatei.").arg(garbage.fileName()));
         QVERIFY(!h.service->character("a"));
     }
 

@@ -35,7 +35,9 @@ CharacterVoice::CharacterVoice(const std::optional<acs::VoiceInfo> &declared, sp
 
 ErrorInfo CharacterVoice::setLanguageId(qint32 languageId)
 {
-    if (!m_synthesizer.catalogue().modeForLanguage(languageId))
+    // German always has its voice; other languages need the installed voices listed.
+    if (!speech::VoiceCatalogue::choiceWithoutListing(QString(), languageId)
+        && !m_synthesizer.catalogue().modeForLanguage(languageId))
         return failure(QStringLiteral("Keine Stimme spricht die Sprache %1.").arg(languageId));
     m_languageId = languageId;
     return {};

@@ -4,6 +4,7 @@
 #include "Ablaufwerk/MainForm.h"
 #include "platform/agent/service/AgentService.h"
 #include "platform/system/DisplayEnvironment.h"
+#include "platform/system/GermanTranslations.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -17,6 +18,7 @@ int main(int argc, char *argv[])
     }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ablaufwerk"));
+    tilvano::GermanTranslations::install(application);
     // The character's own window outlives the editor's otherwise.
     QApplication::setQuitOnLastWindowClosed(false);
     tilvano::agent::installAgentService();

@@ -2,6 +2,7 @@
 #include "VoiceCatalogueEnumerator.h"
 
 #include "platform/agent/service/AgentService.h"
+#include "platform/system/GermanTranslations.h"
 
 #include <QApplication>
 
@@ -13,6 +14,7 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("charinspect"));
+    tilvano::GermanTranslations::install(app);
     tilvano::agent::installAgentService();
     tilvano::charinspect::InspectorWindow window(tilvano::charinspect::VoiceCatalogueEnumerator::installedVoices());
     window.show();

@@ -5,6 +5,7 @@
 #include "host/TerminationSignals.h"
 
 #include "platform/system/DisplayEnvironment.h"
+#include "platform/system/GermanTranslations.h"
 #include "platform/system/SingleInstance.h"
 
 #include <QApplication>
@@ -37,6 +38,7 @@ int main(int argc, char *argv[])
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tilvano"));
+    GermanTranslations::install(application);
     // The character and the tray live on while every window is hidden.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -122,6 +122,9 @@ QString QtDialogService::openFileName(const QString &title, const QString &filte
     OwnBox<QFileDialog> dialog(nullptr, title, directory, filter);
     dialog->setFileMode(QFileDialog::ExistingFile);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    // The desktop's own dialog speaks the session's language; ours is German
+    // whatever that is, and so is Qt's dialog with its German catalogue.
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
     if (dialog.exec() != QDialog::Accepted || !dialog)
         return QString();
     return dialog->selectedFiles().value(0);

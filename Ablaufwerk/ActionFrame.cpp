@@ -223,7 +223,7 @@ bool ActionFrame::eventFilter(QObject *watched, QEvent *event)
     else if (watched == txtLeft || watched == txtTop) {
         // A walk target must be a number: the user stays in the field until it is one.
         auto *field = static_cast<QLineEdit *>(watched);
-        if (!field->text().isEmpty() && !isNumberText(field->text()))
+        if (!field->text().isEmpty() && !isWholeNumberText(field->text()))
             QTimer::singleShot(0, field, [field] { field->setFocus(Qt::OtherFocusReason); });
     }
     return QGroupBox::eventFilter(watched, event);

@@ -5,6 +5,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <algorithm>
+
 namespace tilvano::ablaufwerk {
 
 namespace {
@@ -22,7 +24,7 @@ std::optional<WalkPositionProblem> checkOne(WalkField field, const QString &text
     const bool isLeft = field == WalkField::Left;
     if (text.isEmpty())
         return WalkPositionProblem{field, missingText(isLeft ? QStringLiteral("links") : QStringLiteral("oben"))};
-    if (!isNumberText(text))
+    if (!isWholeNumberText(text))
         return WalkPositionProblem{field, isLeft ? QStringLiteral("Die Position von links muss eine Zahl sein.")
                                                  : QStringLiteral("Die Position von oben muss eine Zahl sein.")};
     const std::optional<qint16> position = settingToInt16(text);
@@ -35,7 +37,16 @@ std::optional<WalkPositionProblem> checkOne(WalkField field, const QString &text
 
 } // namespace
 
-bool isNumberText(const QString &text) { return settingToDouble(text).has_value(); }
+bool isWholeNumberText(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    const qsizetype signLength = trimmed.startsWith(u'-') || trimmed.startsWith(u'+') ? 1 : 0;
+    if (trimmed.size() == signLength)
+        return false;
+    // ASCII digits only: other scripts' digits are no number to the script engine.
+    return std::all_of(trimmed.begin() + signLength, trimmed.end(),
+                       [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
 
 QRect desktopArea()
 {

@@ -90,7 +90,8 @@ bool MacroListController::SaveMacro()
 {
     if (!m_current->Changed())
         return true;
-    if (m_current->Key().isEmpty()) {
+    const bool naming = m_current->Key().isEmpty();
+    if (naming) {
         std::shared_ptr<clsMacro> named = nameCurrentMacro();
         if (!named)
             return false;
@@ -102,9 +103,15 @@ bool MacroListController::SaveMacro()
     }
     const bool stored = StoreLoadedMacro(*m_current);
     showCurrentInList();
-    if (stored)
-        emit macroStored();
-    return stored;
+    if (!stored) {
+        // The changes are still only in the window; closing will offer them again.
+        m_inform(QStringLiteral("Das Makro konnte nicht gespeichert werden."), true);
+        return false;
+    }
+    if (naming)
+        m_inform(QStringLiteral("Ich habe das Makro gespeichert"), false);
+    emit macroStored();
+    return true;
 }
 
 bool MacroListController::deleteMacro()
@@ -174,7 +181,6 @@ std::shared_ptr<clsMacro> MacroListController::nameCurrentMacro()
             return nullptr;
         if (!exists)
             m_combo->addItem(name);
-        m_inform(QStringLiteral("Ich habe das Makro gespeichert"), false);
         return target;
     }
 }

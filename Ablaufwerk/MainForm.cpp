@@ -24,6 +24,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -201,12 +202,25 @@ bool MainForm::start(const QString &commandLine)
 {
     // Two editors would each compact and overwrite the same macro slots.
     m_instance = std::make_unique<SingleInstance>(windowTitleText().toCaseFolded());
-    if (!m_instance->tryAcquire()) {
+    switch (m_instance->acquire()) {
+    case SingleInstance::Acquisition::Acquired:
+        break;
+    case SingleInstance::Acquisition::HeldElsewhere:
         m_instance.reset();
         SystemServices::dialogs().messageBox(QStringLiteral("Der Tilvano-Ablaufwerk läuft bereits"),
                                              QStringLiteral("Tilvano-Ablaufwerk"),
                                              DialogService::OkOnly | DialogService::Information);
         return false;
+    case SingleInstance::Acquisition::Unavailable:
+        // Nothing says another editor runs: refusing to start would lock the
+        // user out for good. They are told what is wrong and asked to take care.
+        SystemServices::dialogs().messageBox(
+            QStringLiteral("Ob schon ein Ablaufwerk läuft, lässt sich nicht prüfen. ") + m_instance->lockProblem() +
+                QStringLiteral("\r\nDas Ablaufwerk startet trotzdem. Bitte öffnen Sie es nicht ein zweites Mal, "
+                               "sonst überschreiben sich die Makros gegenseitig."),
+            QStringLiteral("Tilvano-Ablaufwerk"), DialogService::OkOnly | DialogService::Exclamation);
+        m_instance.reset();
+        break;
     }
     placeWindow();
     mnuKiboActive->setChecked(EditorSettings::helpingCharacter(mnuKiboActive->isChecked()));
@@ -235,13 +249,17 @@ bool MainForm::start(const QString &commandLine)
 
 void MainForm::placeWindow()
 {
-    const QRect design = twipsOf(*this);
-    const QRect stored = EditorSettings::placement(design);
-    move(twipsPoint(stored.left(), stored.top()));
+    const QRect stored = EditorSettings::placement(twipsOf(*this));
     // A size the window cannot take keeps the design size.
-    const QSize size = twipsSize(stored.width(), stored.height());
-    if (size.width() > 0 && size.height() > 0 && size.width() <= QWIDGETSIZE_MAX && size.height() <= QWIDGETSIZE_MAX)
-        resize(size);
+    const QSize storedSize = twipsSize(stored.width(), stored.height());
+    if (storedSize.width() > 0 && storedSize.height() > 0 && storedSize.width() <= QWIDGETSIZE_MAX
+        && storedSize.height() <= QWIDGETSIZE_MAX)
+        resize(storedSize);
+    // Where no place is stored yet, the window stands in the middle of the screen.
+    const QPoint centred = screen()->availableGeometry().center() - QPoint(width() / 2, height() / 2);
+    const QRect placed = EditorSettings::placement(
+        QRect(pixelsToTwips(centred.x()), pixelsToTwips(centred.y()), stored.width(), stored.height()));
+    move(twipsPoint(placed.left(), placed.top()));
     m_geometry = applyResizeRule(m_geometry, pixelsToTwips(this->size()));
     applyControlGeometry();
 }
@@ -528,8 +546,12 @@ void MainForm::askApplyText(bool speaking)
     const QString kind = speaking ? QStringLiteral("Spreche:") : QStringLiteral("Denke:");
     const bool onSameKind = selected && selected->ShowLine().startsWith(kind);
     if (answer == DialogService::Yes) {
-        if (!field->text().trimmed().isEmpty())
+        // An emptied line is what was asked for, and an empty text is stored
+        // like any other. Only a blank new line is refused, as its buttons are.
+        if (onSameKind || !field->text().trimmed().isEmpty())
             speaking ? takeSpeech(onSameKind) : takeThought(onSameKind);
+        else
+            Inform(QStringLiteral("Ein leerer Text wird nicht als neue Zeile eingefügt."), true);
     } else {
         ActionFrame::fill(field, onSameKind ? selected->Data() : QString());
     }

@@ -13,9 +13,9 @@ QString readMacroValue(const QString &key)
     return GetSetting(settingsApplication(), macrosSection(), key, QString());
 }
 
-void writeMacroValue(const QString &key, const QString &value)
+bool writeMacroValue(const QString &key, const QString &value)
 {
-    SaveSetting(settingsApplication(), macrosSection(), key, value);
+    return SaveSetting(settingsApplication(), macrosSection(), key, value);
 }
 
 } // namespace
@@ -39,9 +39,7 @@ bool WriteMacroSlot(int slot, const StoredMacro &macro)
 {
     if (!isReadableMacroSlot(slot))
         return false;
-    writeMacroValue(macroNameKey(slot), macro.name);
-    writeMacroValue(macroScriptKey(slot), macro.script);
-    return true;
+    return writeMacroValue(macroNameKey(slot), macro.name) && writeMacroValue(macroScriptKey(slot), macro.script);
 }
 
 QList<StoredMacro> ListMacros()

@@ -37,7 +37,8 @@ bool isReadableMacroSlot(int slot); // 0 to 100
 
 // A missing value, or a slot outside 0 to 100, reads as the empty text.
 StoredMacro ReadMacroSlot(int slot);
-// Writes the name, then the script. Refuses (false) a slot outside 0 to 100.
+// Writes the name, then the script. Refuses (false) a slot outside 0 to 100;
+// false too when the store refused a write.
 bool WriteMacroSlot(int slot, const StoredMacro &macro);
 
 // The macros every list shows: slots 0, 1, 2, ... up to the first slot whose

@@ -36,6 +36,22 @@ struct OwnedDescriptor {
     }
 };
 
+// The causes a user can do something about, in the user's language; the
+// system's own text for the rest.
+QString reasonOf(int error)
+{
+    switch (error) {
+    case EACCES:
+    case EPERM: return QStringLiteral("keine Berechtigung");
+    case ENOENT: return QStringLiteral("der Ordner fehlt");
+    case EISDIR: return QStringLiteral("an der Stelle liegt ein Ordner");
+    case EROFS: return QStringLiteral("das Dateisystem ist nur lesbar");
+    case ENOSPC: return QStringLiteral("der Datenträger ist voll");
+    case ENOLCK: return QStringLiteral("das Dateisystem kann nicht sperren");
+    default: return QString::fromLocal8Bit(std::strerror(error));
+    }
+}
+
 bool fillAddress(const QString &path, sockaddr_un &address)
 {
     const QByteArray encoded = QFile::encodeName(path);
@@ -138,20 +154,29 @@ QString SingleInstance::lockPath() const { return baseName() + QStringLiteral(".
 
 QString SingleInstance::socketPath() const { return baseName() + QStringLiteral(".socket"); }
 
-bool SingleInstance::tryAcquire()
+SingleInstance::Acquisition SingleInstance::acquire()
 {
     if (m_primary)
-        return true;
+        return Acquisition::Acquired;
+    m_lockProblem.clear();
     // The file stays when we end: removing it could let two later instances lock two different files.
     OwnedDescriptor lock{::open(QFile::encodeName(lockPath()).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)};
-    if (lock.fd < 0 || ::flock(lock.fd, LOCK_EX | LOCK_NB) != 0)
-        return false;
+    if (lock.fd < 0) {
+        m_lockProblem = QStringLiteral("Die Sperrdatei %1 lässt sich nicht anlegen: %2.").arg(lockPath(), reasonOf(errno));
+        return Acquisition::Unavailable;
+    }
+    if (::flock(lock.fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EWOULDBLOCK)
+            return Acquisition::HeldElsewhere;
+        m_lockProblem = QStringLiteral("Die Sperrdatei %1 lässt sich nicht sperren: %2.").arg(lockPath(), reasonOf(errno));
+        return Acquisition::Unavailable;
+    }
     ::fchmod(lock.fd, S_IRUSR | S_IWUSR); // also when an older file was made with wider rights
     m_lockFd = std::exchange(lock.fd, -1);
     m_primary = true;
     // Without a socket we are still the only instance; later ones are just not answered.
     listen();
-    return true;
+    return Acquisition::Acquired;
 }
 
 bool SingleInstance::listen()

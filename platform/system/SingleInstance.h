@@ -23,8 +23,16 @@ public:
     explicit SingleInstance(const QString &name, QObject *parent = nullptr);
     ~SingleInstance() override;
 
+    enum class Acquisition {
+        Acquired,     // this process is now the only instance
+        HeldElsewhere, // another instance runs
+        Unavailable,  // the lock could not be made: nobody can tell (lockProblem says why)
+    };
+    Acquisition acquire();
     // True when this process is now the only instance.
-    bool tryAcquire();
+    bool tryAcquire() { return acquire() == Acquisition::Acquired; }
+    // Why the last acquire() found the lock unavailable: a German sentence for the user.
+    QString lockProblem() const { return m_lockProblem; }
     bool isPrimary() const { return m_primary; }
     // From a later instance: asks the running one to come forward. True when it answered.
     bool activateRunningInstance(const QString &message = QString()) const;
@@ -48,6 +56,7 @@ private:
     void serve(int fd);
 
     QString m_name;
+    QString m_lockProblem;
     bool m_primary = false;
     int m_lockFd = -1;
     int m_listenFd = -1;

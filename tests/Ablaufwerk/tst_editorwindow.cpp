@@ -5,12 +5,16 @@
 
 #include "Ablaufwerk/MacroListController.h"
 #include "Ablaufwerk/WalkPositionCheck.h"
+#include "platform/system/Registry.h"
 #include "platform/system/SingleInstance.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFocusEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTimer>
 #include <QtTest>
 
@@ -30,6 +34,26 @@ QString storedValue(const char *key)
     return GetSetting(settingsApplication(), QStringLiteral("StoredValues"), QString::fromLatin1(key),
                       QStringLiteral("<absent>"));
 }
+
+// The real store, except that it refuses every write as a full disk would.
+class RefusingRegistry final : public Registry {
+public:
+    explicit RefusingRegistry(Registry &real) : m_real(real) {}
+    bool keyExists(const QString &keyPath) override { return m_real.keyExists(keyPath); }
+    std::optional<RegistryValue> value(const QString &keyPath, const QString &name) override
+    {
+        return m_real.value(keyPath, name);
+    }
+    bool setValue(const QString &, const QString &, const RegistryValue &) override { return false; }
+    bool createKey(const QString &) override { return false; }
+    bool deleteValue(const QString &, const QString &) override { return false; }
+    QStringList subKeys(const QString &keyPath) override { return m_real.subKeys(keyPath); }
+    QList<NamedRegistryValue> values(const QString &keyPath) override { return m_real.values(keyPath); }
+    QString lastError() const override { return QStringLiteral("database or disk is full"); }
+
+private:
+    Registry &m_real;
+};
 
 void leaveField(QLineEdit *field)
 {
@@ -194,6 +218,44 @@ private slots:
         QCOMPARE(bench.comboEntries(), (QStringList{"Alpha", "Beta", "Gamma"}));
         QCOMPARE(bench.makroCombo()->currentText(), QStringLiteral("Gamma"));
         QVERIFY(!bench.currentChanged());
+    }
+
+    void theSaveIsAnnouncedOnlyOnceItIsWritten()
+    {
+        EditorTestBench bench(true); // the helping character speaks the messages
+        bench.start();
+        QStringList said;
+        QStringList slotWhenSaid;
+        QObject::connect(bench.window->kibo(), &Agent::EvSpeak, bench.window.get(), [&](QString &text) {
+            said << text;
+            slotWhenSaid << ReadMacroSlot(0).name;
+        });
+        bench.tool("new");
+        bench.click("btnAddStop");
+        said.clear();
+        slotWhenSaid.clear();
+        bench.agent.dialogs.queueInput(QStringLiteral("Neu"));
+        bench.tool("save");
+        QCOMPARE(said, QStringList{"Ich habe das Makro gespeichert"});
+        QCOMPARE(slotWhenSaid, QStringList{"Neu"});
+
+        // A store that refuses the write: no success is claimed, and the
+        // changes wait to be offered again.
+        bench.tool("new");
+        bench.click("btnAddStop");
+        said.clear();
+        RefusingRegistry refusing(SystemServices::registry());
+        SystemServices::setRegistry(&refusing);
+        bench.agent.dialogs.queueInput(QStringLiteral("Zwei"));
+        bench.tool("save");
+        SystemServices::setRegistry(nullptr);
+        QCOMPARE(said, QStringList{"Das Makro konnte nicht gespeichert werden."});
+        QCOMPARE(ReadMacroSlot(1), StoredMacro{});
+        QVERIFY(bench.currentChanged());
+        bench.agent.dialogs.clear();
+        bench.agent.dialogs.queueAnswer(DialogService::Yes);
+        QVERIFY(bench.window->close());
+        QCOMPARE(ReadMacroSlot(1), macro("Zwei"));
     }
 
     void overwritingAnExistingMacroKeepsItsSlot()
@@ -395,6 +457,30 @@ private slots:
         leaveField(think);
         QCOMPARE(think->text(), QString());
         QCOMPARE(bench.lines()->count(), 2);
+
+        // Yes to an emptied text empties the line, and the empty text is stored.
+        bench.tool("save");
+        QVERIFY(!bench.currentChanged());
+        bench.lines()->setCurrentRow(0);
+        speak->selectAll();
+        QTest::keyClick(speak, Qt::Key_Delete);
+        bench.agent.dialogs.queueAnswer(DialogService::Yes);
+        leaveField(speak);
+        QCOMPARE(bench.shownLines(), (QStringList{"Spreche: ''", "Stopp"}));
+        QVERIFY(bench.currentChanged());
+        bench.tool("save");
+        QCOMPARE(ReadMacroSlot(0), macro("A", QStringLiteral("Kibo.SpeakIt \"\"<!!BR!!>Kibo.StopAll<!!BR!!>")));
+
+        // Without a speak line to take it, a blank text is no new line, and the user hears why.
+        bench.lines()->setCurrentRow(1);
+        bench.agent.dialogs.clear();
+        QTest::keyClicks(speak, QStringLiteral("  "));
+        bench.agent.dialogs.queueAnswer(DialogService::Yes);
+        leaveField(speak);
+        QCOMPARE(bench.agent.dialogs.texts(),
+                 (QStringList{"Text wurde geändert, übernehmen?", "Ein leerer Text wird nicht als neue Zeile eingefügt."}));
+        QCOMPARE(bench.lines()->count(), 2);
+        QVERIFY(!bench.currentChanged());
     }
 
     void aDraggedCharacterFillsTheWalkTarget()
@@ -435,6 +521,13 @@ private slots:
     void theWindowComesBackWhereItWas()
     {
         EditorTestBench bench;
+        {
+            // The first start has no place stored: the middle of the screen, not its corner.
+            ablaufwerk::MainForm &fresh = bench.start();
+            const QPoint offCentre = fresh.geometry().center() - fresh.screen()->availableGeometry().center();
+            QVERIFY2(offCentre.manhattanLength() <= 2, qPrintable(QStringLiteral("%1, %2").arg(offCentre.x()).arg(offCentre.y())));
+            bench.window.reset();
+        }
         AgentTestBench::saveStored(QStringLiteral("Editor_Width"), QStringLiteral("9000"));
         AgentTestBench::saveStored(QStringLiteral("Editor_Height"), QStringLiteral("6000"));
         ablaufwerk::MainForm &window = bench.start();
@@ -469,9 +562,27 @@ private slots:
 
         // Once the first editor is gone, the next one starts.
         first.release();
-        ablaufwerk::MainForm again;
-        QVERIFY(again.start(QString()));
-        QCOMPARE(again.findChild<QComboBox *>(QStringLiteral("MakroCombo"))->count(), 2);
+        {
+            ablaufwerk::MainForm again;
+            QVERIFY(again.start(QString()));
+            QCOMPARE(again.findChild<QComboBox *>(QStringLiteral("MakroCombo"))->count(), 2);
+        }
+
+        // A lock that cannot be made says nothing about another editor: the
+        // user learns the cause, and the editor starts.
+        QFile::remove(first.lockPath());
+        QVERIFY(QDir().mkpath(first.lockPath()));
+        bench.agent.dialogs.clear();
+        ablaufwerk::MainForm unlocked;
+        QVERIFY(unlocked.start(QString()));
+        QCOMPARE(bench.agent.dialogs.shown().size(), 1);
+        const Shown warning = bench.agent.dialogs.shown().first();
+        QVERIFY2(warning.text.contains(first.lockPath() + QStringLiteral(" lässt sich nicht anlegen: an der Stelle liegt ein Ordner")),
+                 qPrintable(warning.text));
+        QVERIFY(warning.text.contains(QStringLiteral("Das Ablaufwerk startet trotzdem.")));
+        QCOMPARE(warning.style, DialogService::OkOnly | DialogService::Exclamation);
+        QVERIFY(unlocked.kibo());
+        QCOMPARE(unlocked.findChild<QComboBox *>(QStringLiteral("MakroCombo"))->count(), 2);
     }
 
     void helpAndAboutOpenPagesAndPokeTheCharacter()

@@ -4,6 +4,7 @@
 #include "common/ErrorInfo.h"
 
 #include <QList>
+#include <QMetaObject>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -47,8 +48,9 @@ struct PageHelp {
 //
 // The members up to Init are what every host relies on, in this order.
 // Everything pages share lives here: the frame (caption, save and help
-// buttons and where they go on resize), the changed flag and its closing
-// prompt, the common steps of Init and of saving, and the macro pickers.
+// buttons and where they go on resize, and room for every text with the
+// user's fonts), the changed flag and its closing prompt, the common steps of
+// Init and of saving, the macro pickers, and the focus arriving at the page.
 //
 // A page class derived from this must be final and call closePage() in its
 // destructor, so that its own save and teardown still run as that class.
@@ -74,10 +76,11 @@ public:
 
     // Unsaved user edits.
     bool PageChanged() const { return m_pageChanged; }
-    // The save button: the character's own settings, then the pickers' and the
-    // page's keys; clears PageChanged. False when the save failed: the failure
-    // is in LastError, the edits still count as unsaved, and a failure of the
-    // character's own save ends the save before the page's keys.
+    // The save button: what the page hands the character first, the
+    // character's own settings, then the pickers' and the page's keys; clears
+    // PageChanged. False when the save failed: the failure is in LastError,
+    // the edits still count as unsaved, and a failure of the character's own
+    // save ends the save before the page's keys.
     bool savePage();
     // Asks "save changes?" when there are unsaved edits, then undoes what
     // the page installed (teardown). Runs once; later calls do nothing.
@@ -88,6 +91,14 @@ public:
 
     static constexpr int designWidthTwips = 7215;
     static constexpr int designHeightTwips = 6765;
+
+    // The page is laid out in twips for the fonts of its time. Each label,
+    // check box and button whose text its size would cut with the fonts in
+    // use gets more room: wider, as far as the free space to its right
+    // allows, or else (a label) on more lines where there is room above or
+    // below; left edges stay. Runs by itself whenever the page is shown, its
+    // fonts or style change, or a control's text changes while shown.
+    void fitTexts();
 
     QLabel *captionLabel() const { return m_caption; }
     QPushButton *saveButton() const { return m_save; }
@@ -117,13 +128,20 @@ protected:
 
     // The page's own parts of Init, saving and closing. beforeSaving runs
     // ahead of the character's own SaveAll, for pages that hand it values to
-    // store; saveSettings writes the page's keys and may call saveFailed().
+    // store; false stops the save there (the page reported why). saveSettings
+    // writes the page's keys and may call saveFailed().
     virtual void connectKibo(Agent *fri);
     virtual void loadSettings();
-    virtual void beforeSaving();
+    virtual bool beforeSaving();
     virtual void saveSettings();
     virtual void teardown();
     virtual PageHelp help() const;
+    // The user moved the focus into the page from another control of its
+    // window. The focus coming back with the window (after a box, a menu or
+    // another program) is no such move: what the user changed on the page
+    // meanwhile must not be overwritten then.
+    virtual void focusArrived();
+
 
     // The page's section of the settings store, application Lorvat. A value
     // the store refuses fails the save (LastError, saveFailed) and gives false.
@@ -137,9 +155,11 @@ protected:
     void showErrorState(QLabel *errorLabel, const QString &text, const QList<QWidget *> &alsoDisable);
 
     void resizeEvent(QResizeEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
     void showHelp();
+    void focusMoved(QWidget *old, QWidget *now);
 
     PageIdentity m_identity;
     ErrorInfo m_lastError;
@@ -147,6 +167,8 @@ private:
     bool m_pageChanged = false;
     bool m_closed = false;
     bool m_saveFailed = false;
+    bool m_fittingTexts = false;
+    QMetaObject::Connection m_focusWatch;
     QList<MacroBox *> m_pickers;
     QStringList m_pickerKeys;
     QLabel *m_caption = nullptr;

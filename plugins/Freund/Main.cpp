@@ -10,7 +10,6 @@
 #include "platform/system/SystemServices.h"
 #include "platform/system/WindowsDirectory.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -95,9 +94,6 @@ Main::Main(QWidget *parent)
     if (settingToBool(readSetting(QStringLiteral("HideAfterAnimation"))).value_or(false))
         m_hideAfterAnimation->setChecked(true);
     setPageChanged(false);
-
-    if (auto *application = qobject_cast<QApplication *>(QCoreApplication::instance()))
-        connect(application, &QApplication::focusChanged, this, &Main::focusMoved);
 }
 
 Main::~Main()
@@ -320,13 +316,10 @@ void Main::showVisibility()
         m_showHide->setText(agent->visible() ? hideCaption : showCaption);
 }
 
-void Main::focusMoved(QWidget *old, QWidget *now)
+void Main::focusArrived()
 {
     // The character may have been shown or hidden while the focus was elsewhere.
-    const bool arrives = now && (now == this || isAncestorOf(now));
-    const bool wasHere = old && (old == this || isAncestorOf(old));
-    if (arrives && !wasHere)
-        showVisibility();
+    showVisibility();
 }
 
 void Main::fillAnimations(QStringList names)

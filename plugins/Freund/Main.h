@@ -32,6 +32,7 @@ public:
 protected:
     void connectKibo(Agent *fri) override;
     void loadSettings() override;
+    void focusArrived() override;
 
 private:
     void buildControls();
@@ -51,7 +52,6 @@ private:
 
     void toggleVisibility();
     void showVisibility();
-    void focusMoved(QWidget *old, QWidget *now);
 
     void fillAnimations(QStringList names);
     // The size "normal" applies for the character Kibo holds now; `loaded` is

@@ -13,7 +13,6 @@
 #include "plugins/Sprache/VoiceLanguages.h"
 #include "plugins/Sprache/VoiceStyle.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -78,18 +77,11 @@ Main::Main(QWidget *parent)
     buildControls();
     arrangeTabOrder();
     connectControls();
-    m_focusWatch = connect(qApp, &QApplication::focusChanged, this, [this](QWidget *old, QWidget *now) {
-        const auto inside = [this](QWidget *widget) { return widget && (widget == this || isAncestorOf(widget)); };
-        if (inside(now) && !inside(old))
-            focusEntered();
-    });
     setPageChanged(false);
 }
 
 Main::~Main()
 {
-    // Children going away move the focus; nothing of this class may run then.
-    disconnect(m_focusWatch);
     closePage();
 }
 
@@ -114,6 +106,9 @@ void Main::buildControls()
     m_speedBox = placed(new QCheckBox(QStringLiteral("Geschwindigkeit"), this), "cbSpeed",
                         twipsRect(1665, 1545, 1575, 255));
     m_speedSlider = slider(this, "SpeedSlider", 50, 250, twipsRect(3585, 1545, 2655, 255));
+    // The speech engine speaks no slower than 80 words a minute; what it does instead is worth knowing.
+    m_speedSlider->setToolTip(QStringLiteral("Wörter pro Minute. Unter 80 spricht die Stimme so schnell wie bei 80 "
+                                             "und macht dafür längere Pausen zwischen den Wörtern."));
     m_pitchBox = placed(new QCheckBox(QStringLiteral("Stimmhöhe"), this), "cbPitch", twipsRect(1665, 1845, 1575, 255));
     m_pitchSlider = slider(this, "PitchSlider", 50, 400, twipsRect(3585, 1845, 2655, 255));
     m_volumeBox = placed(new QCheckBox(QStringLiteral("Lautstärke"), this), "cbVolume",
@@ -206,6 +201,11 @@ void Main::loadSettings()
         m_contexts->setCurrentIndex(position);
 }
 
+void Main::focusArrived()
+{
+    focusEntered();
+}
+
 void Main::focusEntered()
 {
     Agent *fri = kibo();
@@ -236,7 +236,10 @@ void Main::languagePicked(int position)
         const ErrorInfo failure = failureOf(*fri, [&] { fri->setLanguageID(identifier); });
         if (failure.isError()) {
             showLanguageError(failure, 1);
-            // Back to the language still in use, without applying it again.
+            // Kibo keeps a language it was given for every later character,
+            // even one the character refused: it gets the one still in use
+            // back, and whatever that says has been said already.
+            failureOf(*fri, [&] { fri->setLanguageID(VoiceLanguages::identifierAt(m_languages, m_lastGoodLanguage)); });
             const QSignalBlocker quiet(m_languages);
             m_languages->setCurrentIndex(m_lastGoodLanguage);
             return;
@@ -296,22 +299,27 @@ void Main::testSpeech()
         return record(failure, 3);
 }
 
-void Main::saveSettings()
+bool Main::savingStep(int number, const ErrorInfo &failure)
 {
+    if (!failure.isError())
+        return true;
+    ErrorInfo recorded = failure;
+    recorded.line = number;
+    setLastError(recorded);
+    RaiseError(pageName, recorded);
+    saveFailed();
+    return false;
+}
+
+bool Main::beforeSaving()
+{
+    // Kibo stores what it holds, so every value of the page goes to Kibo
+    // first; the save stops at the first value Kibo refuses.
     Agent *fri = kibo();
-    // Kibo must hold every value before it stores them, so the page's values go
-    // to Kibo first and Kibo saves again after them.
     const auto step = [this, fri](int number, auto call) {
-        const ErrorInfo failure = fri ? failureOf(*fri, call) : runtime::objectNotSet();
-        if (!failure.isError())
-            return true;
-        ErrorInfo recorded = failure;
-        recorded.line = number;
-        setLastError(recorded);
-        RaiseError(pageName, recorded);
-        return false;
+        return savingStep(number, fri ? failureOf(*fri, call) : runtime::objectNotSet());
     };
-    const bool applied = step(1, [&] { fri->setSpeed(m_speedBox->isChecked() ? qint16(m_speedSlider->value()) : -1); })
+    return step(1, [&] { fri->setSpeed(m_speedBox->isChecked() ? qint16(m_speedSlider->value()) : -1); })
         && step(2, [&] { fri->setPitch(m_pitchBox->isChecked() ? qint16(m_pitchSlider->value()) : -1); })
         && step(3, [&] { fri->setVolume(m_volumeBox->isChecked() ? m_volumeSlider->value() : untickedVolume); })
         && step(4, [&] {
@@ -330,12 +338,13 @@ void Main::saveSettings()
                SaveSetting(settingsApplication(), QStringLiteral("ActiveAgent"), QStringLiteral("LanguageID"),
                            QString::number(chosenLanguage()));
                fri->setLanguageID(chosenLanguage());
-           })
-        && step(8, [&] { fri->SaveAll(); });
-    if (applied)
-        writeSetting(testSpeechKey, m_testText->text());
-    else
-        saveFailed();
+           });
+}
+
+void Main::saveSettings()
+{
+    // Reached only once Kibo stored what it holds.
+    writeSetting(testSpeechKey, m_testText->text());
 }
 
 void Main::teardown()

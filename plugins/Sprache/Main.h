@@ -2,7 +2,6 @@
 
 #include "plugins/PluginPage.h"
 
-#include <QMetaObject>
 #include <QString>
 
 class QCheckBox;
@@ -30,8 +29,9 @@ public:
     // Kept for hosts that ask; the page has no user of its own.
     QString GetUser() const { return QString(); }
 
-    // The focus entering the page from outside: shows Kibo's current speed,
-    // pitch and volume, which other pages or scripts may have changed.
+    // The focus entering the page from another control of the window: shows
+    // Kibo's current speed, pitch and volume, which other pages or scripts
+    // may have changed.
     void focusEntered();
 
     // The volume a save stores for an unticked box.
@@ -39,8 +39,10 @@ public:
 
 protected:
     void loadSettings() override;
+    bool beforeSaving() override;
     void saveSettings() override;
     void teardown() override;
+    void focusArrived() override;
 
 private:
     void buildControls();
@@ -48,6 +50,9 @@ private:
     void connectControls();
     void languagePicked(int position);
     void showLanguageError(const ErrorInfo &error, int step);
+    // One numbered step of saving: true when it went well; otherwise the
+    // failure is recorded with its step, reported, and the save stops.
+    bool savingStep(int number, const ErrorInfo &failure);
     void testSpeech();
     QString testSentence() const;
     // A value of Kibo's shown on its slider; -1 (any negative value) means
@@ -76,7 +81,6 @@ private:
     // unsaved changes restores it, undoing a voice set only by testing.
     QString m_rememberedVoice;
     int m_lastGoodLanguage = 0;
-    QMetaObject::Connection m_focusWatch;
 };
 
 } // namespace tilvano::voice

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
 
@@ -330,6 +331,29 @@ private slots:
         }
         QCOMPARE(AgentTestBench::active(QStringLiteral("ShowFast")), QStringLiteral("True"));
         QCOMPARE(AgentTestBench::active(QStringLiteral("HideAfterAnimation")), QStringLiteral("True"));
+    }
+
+    void focusArrivingRefreshesTheCaptionAndDestroyingWithFocusIsSafe()
+    {
+        auto kibo = bench->agentWithCharacter();
+        QWidget window;
+        QLineEdit outside(&window);
+        auto *page = new Main(&window);
+        page->move(0, 30);
+        page->Init(kibo.get());
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        outside.setFocus();
+        // Shown behind the page's back, by something that raised no event.
+        QVERIFY(bench->character()->show(false).number == 0);
+        list(*page, "AniCombo")->setFocus();
+        QCOMPARE(button(*page, "btnShowHide")->text(), Main::hideCaption);
+
+        // Going while its controls hold the focus moves the focus out of the
+        // page, and the page must not answer that any more.
+        delete page;
+        QVERIFY(window.isVisible());
     }
 
     void pageOutlivingKiboStaysUsable()

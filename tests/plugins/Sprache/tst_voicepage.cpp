@@ -265,8 +265,14 @@ private slots:
         list("ContextCombo")->setCurrentIndex(1);
         box("cbContext")->setChecked(true);
         control<QLineEdit>("TestText")->setText(QStringLiteral("Neuer Satz"));
+        bench->clearLog();
         page->saveButton()->click();
 
+        // Kibo stores once, after it got the page's last value.
+        const QStringList log = bench->logMessages();
+        QCOMPARE(log.count(QStringLiteral("SaveAll")), 1);
+        QCOMPARE(log.last(), QStringLiteral("SaveAll"));
+        QCOMPARE(log.at(log.size() - 2), QStringLiteral("Let LanguageID: 1033"));
         QCOMPARE(kibo->speed(), qint16(140));
         QCOMPARE(kibo->Pitch(), qint16(-1));
         QCOMPARE(kibo->Volume(), Main::untickedVolume);
@@ -306,14 +312,24 @@ private slots:
         QVERIFY(page->PageChanged());
 
         bench->character()->failRequest(QStringLiteral("LanguageID"), 4713);
+        bench->control->clearCalls();
         list("LangCombo")->setCurrentText(QStringLiteral("Thai"));
         QCOMPARE(list("LangCombo")->currentText(), QStringLiteral("Französisch"));
-        QCOMPARE(bench->dialogs.shown().size(), 1); // the way back is not tried again
+        // The refused language does not stay with Kibo: the one in use is put back, quietly.
+        QCOMPARE(bench->control->callsStartingWith(QStringLiteral("somebody.LanguageID(")),
+                 (QStringList{"somebody.LanguageID(1054)", "somebody.LanguageID(1036)"}));
+        QCOMPARE(bench->dialogs.shown().size(), 1);
         const ScriptedDialogService::Shown shown = bench->dialogs.shown().first();
         QCOMPARE(shown.title, QStringLiteral("TilvanoVoice - Fehler"));
         QCOMPARE(shown.icon(), DialogService::Critical);
         QVERIFY(shown.text.startsWith(QStringLiteral("Fehler aufgetreten: #4713\r\nQuelle: ")));
         QVERIFY(shown.text.contains(QStringLiteral(" - Zeile: 1\r\nBeschreibung: ")));
+
+        // The next character gets the language in use, not the refused one.
+        bench->character()->failRequest(QStringLiteral("LanguageID"), 0);
+        QString next = QStringLiteral("/chars/Genie.acs");
+        kibo->LoadChar(next);
+        QCOMPARE(kibo->LanguageID(), 1036);
     }
 
     void closingWithChangesAsksThenRestoresTheVoice_data()
@@ -387,6 +403,18 @@ private slots:
         kibo->setPitch(300);
         control<QLineEdit>("TestText")->setFocus();
         QCOMPARE(slider("PitchSlider")->value(), 300);
+
+        // The window coming back after another one was in front is no visit
+        // of the page: what the user changed and did not save stays.
+        slider("PitchSlider")->setValue(120);
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(control<QLineEdit>("TestText")->hasFocus());
+        QCOMPARE(slider("PitchSlider")->value(), 120);
         page.reset(); // before the window that is its parent
     }
 };

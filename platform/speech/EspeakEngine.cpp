@@ -1,5 +1,6 @@
 #include "EspeakEngine.h"
 
+#include "AddressSpans.h"
 #include "EspeakProsody.h"
 #include "SpeakableText.h"
 
@@ -27,6 +28,7 @@ struct EspeakFunctions {
     decltype(&espeak_ListVoices) listVoices = nullptr;
     decltype(&espeak_SetVoiceByName) setVoiceByName = nullptr;
     decltype(&espeak_SetParameter) setParameter = nullptr;
+    decltype(&espeak_SetPunctuationList) setPunctuationList = nullptr;
     decltype(&espeak_Synth) synth = nullptr;
     decltype(&espeak_Terminate) terminate = nullptr;
     QString loadError;
@@ -51,6 +53,7 @@ const EspeakFunctions &espeak()
         resolveLibraryFunction(library, "espeak_ListVoices", f->listVoices, f->loadError);
         resolveLibraryFunction(library, "espeak_SetVoiceByName", f->setVoiceByName, f->loadError);
         resolveLibraryFunction(library, "espeak_SetParameter", f->setParameter, f->loadError);
+        resolveLibraryFunction(library, "espeak_SetPunctuationList", f->setPunctuationList, f->loadError);
         resolveLibraryFunction(library, "espeak_Synth", f->synth, f->loadError);
         resolveLibraryFunction(library, "espeak_Terminate", f->terminate, f->loadError);
         return f;
@@ -155,6 +158,34 @@ QList<qsizetype> codePointOffsets(QStringView segment)
     return offsets;
 }
 
+// The signs of an address a screen reader names ("Punkt", "Doppelpunkt", ...).
+const wchar_t kAddressSigns[] = L"@./:-_~#?=&%+";
+
+// A segment's text in the stretches that are spoken alike: with the addresses
+// spelled out, each address is a stretch of its own.
+struct SpokenStretch {
+    qsizetype start = 0; // within the segment
+    qsizetype length = 0;
+    bool address = false;
+};
+
+QList<SpokenStretch> stretchesOf(QStringView segment, bool spellAddresses)
+{
+    if (!spellAddresses)
+        return {{0, segment.size(), false}};
+    QList<SpokenStretch> stretches;
+    qsizetype at = 0;
+    for (const TextSpan &span : addressSpans(segment)) {
+        if (span.start > at)
+            stretches.append({at, span.start - at, false});
+        stretches.append({span.start, span.length, true});
+        at = span.start + span.length;
+    }
+    if (at < segment.size())
+        stretches.append({at, segment.size() - at, false});
+    return stretches;
+}
+
 QString espeakVoiceName(const VoiceMode &mode, bool whisper)
 {
     QString variant = mode.espeakVariant;
@@ -196,6 +227,7 @@ bool EspeakEngine::ensureInitialized()
         } else {
             m_sampleRate = rate;
             espeak().setSynthCallback(onSynthesized);
+            espeak().setPunctuationList(kAddressSigns);
         }
     }
     return m_sampleRate > 0;
@@ -300,20 +332,29 @@ SpokenText EspeakEngine::synthesize(const SpeechRequest &request, const std::ato
             break;
         }
         espeak().setParameter(espeakRATE, prosody.rate, 0);
+        espeak().setParameter(espeakWORDGAP, prosody.wordGap, 0);
         espeak().setParameter(espeakPITCH, prosody.pitch, 0);
         espeak().setParameter(espeakRANGE, prosody.range, 0);
         espeak().setParameter(espeakVOLUME, prosody.volume, 0);
 
-        context.segmentStart = segment.start;
-        context.segmentStartMs = result.audio.samples.size() / 2 * 1000 / m_sampleRate;
-        context.codePointOffsets = codePointOffsets(text);
-        const QByteArray utf8 = text.toUtf8();
-        const espeak_ERROR status = espeak().synth(utf8.constData(), size_t(utf8.size()) + 1, 0, POS_CHARACTER, 0,
-                                                   espeakCHARS_UTF8, nullptr, nullptr);
-        if (status != EE_OK && !context.truncated && !context.cancelled) {
-            result.error = QStringLiteral("espeak-ng failed to speak (error %1)").arg(int(status));
-            break;
+        for (const SpokenStretch &stretch : stretchesOf(text, prosody.spellAddresses)) {
+            const QStringView part = text.sliced(stretch.start, stretch.length);
+            if (part.trimmed().isEmpty() || context.truncated || context.cancelled)
+                continue;
+            espeak().setParameter(espeakPUNCTUATION, stretch.address ? espeakPUNCT_SOME : espeakPUNCT_NONE, 0);
+            context.segmentStart = segment.start + stretch.start;
+            context.segmentStartMs = result.audio.samples.size() / 2 * 1000 / m_sampleRate;
+            context.codePointOffsets = codePointOffsets(part);
+            const QByteArray utf8 = part.toUtf8();
+            const espeak_ERROR status = espeak().synth(utf8.constData(), size_t(utf8.size()) + 1, 0, POS_CHARACTER, 0,
+                                                       espeakCHARS_UTF8, nullptr, nullptr);
+            if (status != EE_OK && !context.truncated && !context.cancelled) {
+                result.error = QStringLiteral("espeak-ng failed to speak (error %1)").arg(int(status));
+                break;
+            }
         }
+        if (!result.error.isEmpty())
+            break;
     }
     g_segment = nullptr;
     result.truncated = context.truncated;

@@ -26,4 +26,10 @@ bool SpeechSettings::isWhisper() const
     return voiceCharacter.compare(QLatin1String("Whisper"), Qt::CaseInsensitive) == 0;
 }
 
+bool SpeechSettings::readsAddresses() const
+{
+    return context.compare(QLatin1String("Address"), Qt::CaseInsensitive) == 0
+        || context.compare(QLatin1String("Email"), Qt::CaseInsensitive) == 0;
+}
+
 } // namespace tilvano::speech

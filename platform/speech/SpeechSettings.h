@@ -20,6 +20,9 @@ struct SpeechSettings {
 
     bool isMonotone() const;
     bool isWhisper() const;
+    // The contexts "Address" and "Email": addresses in the text are read out
+    // as addresses, sign by sign, the way a screen reader does.
+    bool readsAddresses() const;
 
     friend bool operator==(const SpeechSettings &, const SpeechSettings &) = default;
 };

@@ -101,6 +101,31 @@ private slots:
         QVERIFY(spoken.words[2].timeMs - spoken.words[1].timeMs >= 500);
     }
 
+    void slowSpeedsAndAddressesAreHeard()
+    {
+        // Below espeak-ng's slowest rate the sentence still gets slower.
+        const qint64 at80 = speak(QStringLiteral("\\Spd=80\\") + kSentence).audio.durationMs();
+        const qint64 at50 = speak(QStringLiteral("\\Spd=50\\") + kSentence).audio.durationMs();
+        QVERIFY2(at50 * 10 > at80 * 13, qPrintable(QStringLiteral("%1 vs %2 ms").arg(at50).arg(at80)));
+
+        // In the e-mail context an address is read sign by sign ("Punkt", "ät"),
+        // and the words still point into the text as shown.
+        const QString sentence = QStringLiteral("Schreib an max.mustermann@example.com bitte.");
+        const SpokenText plain = speak(sentence);
+        const SpokenText spelled = speak(QStringLiteral("\\Ctx=\"Email\"\\") + sentence);
+        QCOMPARE(spelled.text, sentence);
+        QVERIFY2(spelled.audio.durationMs() > plain.audio.durationMs() + 600,
+                 qPrintable(QStringLiteral("%1 vs %2 ms").arg(spelled.audio.durationMs()).arg(plain.audio.durationMs())));
+        QCOMPARE(wordTexts(spelled).first(), QStringLiteral("Schreib"));
+        QCOMPARE(wordTexts(spelled).last(), QStringLiteral("bitte"));
+        for (qsizetype i = 1; i < spelled.words.size(); ++i)
+            QVERIFY(spelled.words[i].timeMs > spelled.words[i - 1].timeMs);
+        // A sentence without an address keeps its punctuation unspoken (a
+        // spoken "Komma" or "Punkt" would take half a second).
+        const qint64 withContext = speak(QStringLiteral("\\Ctx=\"Email\"\\") + kSentence).audio.durationMs();
+        QVERIFY2(qAbs(withContext - speak(kSentence).audio.durationMs()) < 100, qPrintable(QString::number(withContext)));
+    }
+
     void emptyAndOddTexts()
     {
         for (const QString &text : {QString(), QStringLiteral("\\Spd=150\\"), QStringLiteral("   ")}) {

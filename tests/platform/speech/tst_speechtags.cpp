@@ -1,3 +1,4 @@
+#include "platform/speech/AddressSpans.h"
 #include "platform/speech/EspeakProsody.h"
 #include "platform/speech/SpeechTagParser.h"
 
@@ -134,6 +135,76 @@ private slots:
             QCOMPARE(expected, t.text.size());
             QVERIFY(t.text.size() <= input.size());
         }
+    }
+
+    void theVoicePagesSlidersAreHeardOverTheirWholeRange()
+    {
+        // Pitch 50 to 400 Hz: from espeak-ng's lowest to its highest, rising
+        // all the way, with no stretch of slider steps that sound alike.
+        for (const bool female : {false, true}) {
+            SpeechSettings s;
+            int previous = -1;
+            int sameSince = 50;
+            for (int hz = 50; hz <= 400; ++hz) {
+                s.pitchHz = hz;
+                const int pitch = espeakProsodyFor(s, female).pitch;
+                QVERIFY2(pitch >= previous, qPrintable(QString::number(hz)));
+                if (pitch != previous)
+                    sameSince = hz;
+                QVERIFY2(hz - sameSince < 12, qPrintable(QStringLiteral("%1 Hz sound as %2 Hz").arg(hz).arg(sameSince)));
+                previous = pitch;
+            }
+            s.pitchHz = 50;
+            QCOMPARE(espeakProsodyFor(s, female).pitch, 0);
+            s.pitchHz = 400;
+            QCOMPARE(espeakProsodyFor(s, female).pitch, 100);
+        }
+
+        // Speed 50 to 250 words a minute: below espeak-ng's 80 the words are
+        // spaced out, the slower the wider.
+        SpeechSettings s;
+        int previousGap = 1000;
+        for (int wpm = 50; wpm < 80; wpm += 5) {
+            s.wordsPerMinute = wpm;
+            const EspeakProsody p = espeakProsodyFor(s, false);
+            QCOMPARE(p.rate, 80);
+            QVERIFY2(p.wordGap > 0 && p.wordGap < previousGap, qPrintable(QString::number(wpm)));
+            previousGap = p.wordGap;
+        }
+        s.wordsPerMinute = 79;
+        QVERIFY(espeakProsodyFor(s, false).wordGap > 0);
+        s.wordsPerMinute = 80;
+        QCOMPARE(espeakProsodyFor(s, false).wordGap, 0);
+        s.wordsPerMinute = 250;
+        QCOMPARE(espeakProsodyFor(s, false).wordGap, 0);
+
+        for (const char *context : {"Address", "email", "EMAIL"}) {
+            s.context = QString::fromLatin1(context);
+            QVERIFY2(espeakProsodyFor(s, false).spellAddresses, context);
+        }
+        s.context = QStringLiteral("Unknown");
+        QVERIFY(!espeakProsodyFor(s, false).spellAddresses);
+    }
+
+    void addressesAreFoundWithoutTheSentencesPunctuation_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("addresses");
+        QTest::newRow("e-mail") << "Schreib an max.mustermann@example.com." << QStringList{"max.mustermann@example.com"};
+        QTest::newRow("web, in brackets") << "Hilfe (https://www.lorvat.de/hilfe?seite=2)!"
+                                          << QStringList{"https://www.lorvat.de/hilfe?seite=2"};
+        QTest::newRow("www and umlaut mail") << "www.tilvano.de, jürgen@müller.de; fertig"
+                                             << QStringList{"www.tilvano.de", "jürgen@müller.de"};
+        QTest::newRow("none") << "Um 12.30 Uhr, z.B. bei @Max." << QStringList{};
+    }
+    void addressesAreFoundWithoutTheSentencesPunctuation()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, addresses);
+        QStringList found;
+        for (const TextSpan &span : addressSpans(text))
+            found << text.mid(span.start, span.length);
+        QCOMPARE(found, addresses);
     }
 
     void prosodyMapsToEspeakScales()

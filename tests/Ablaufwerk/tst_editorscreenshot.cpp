@@ -1,28 +1,41 @@
-// A picture of the editor with a loaded macro, for a person to look at: the
-// test writes it where TILVANO_SCREENSHOT says and checks that the window
-// really drew its controls into it.
+// The editor as a user sees it, on an X server with a window manager, Qt's
+// German texts and DejaVu Sans: pictures of the window and of its file dialog
+// for a person to look at, every text with room enough, and Qt's own dialog
+// and menus in German.
 
 #include "EditorTestBench.h"
+#include "platform/system/SystemServices.h"
+#include "support/DesktopShots.h"
+#include "support/TextFit.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QGuiApplication>
-#include <QImage>
+#include <QApplication>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
 #include <QtTest>
 
 using namespace tilvano;
 using namespace tilvano::test;
+
+namespace {
+
+QStringList textsOf(const QList<QAction *> &actions)
+{
+    QStringList texts;
+    for (const QAction *action : actions)
+        texts << action->text().section(QLatin1Char('\t'), 0, 0); // without the shortcut
+    return texts;
+}
+
+} // namespace
 
 class TestEditorScreenshot : public QObject {
     Q_OBJECT
 private slots:
     void editorWithALoadedMacro()
     {
-        const QString target = qEnvironmentVariable("TILVANO_SCREENSHOT");
-        if (target.isEmpty())
-            QSKIP("TILVANO_SCREENSHOT names no file");
-        qInfo("drawing on the %s platform", qPrintable(QGuiApplication::platformName()));
-
         EditorTestBench bench;
         bench.agent.profile.animationNames = {QStringLiteral("Greet"), QStringLiteral("Wave"), QStringLiteral("Explain"),
                                               QStringLiteral("Surprised"), QStringLiteral("Pleased")};
@@ -38,20 +51,58 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         bench.lines()->setCurrentRow(1);
 
-        const QImage shot = window.grab().toImage();
-        QVERIFY(!shot.isNull());
-        QVERIFY(QDir().mkpath(QFileInfo(target).absolutePath()));
-        QVERIFY(shot.save(target, "PNG"));
+        const QImage shot = grabWithFrame(window);
+        QVERIFY(!saveScreenshot(shot, QStringLiteral("ablaufwerk")).isEmpty());
+        QVERIFY(looksDrawn(shot));
+        QVERIFY(shot.height() > window.height()); // with the window manager's title bar
+        const QStringList cut = cutTexts(window);
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QLatin1Char('\n'))));
 
-        // Not one flat colour: the list, the frame and the tool bar are drawn.
-        QSet<QRgb> colours;
-        for (int y = 0; y < shot.height(); y += 7)
-            for (int x = 0; x < shot.width(); x += 7)
-                colours.insert(shot.pixel(x, y));
-        QVERIFY2(colours.size() > 20, qPrintable(QString::number(colours.size())));
-        QCOMPARE(shot.size(), window.size() * window.devicePixelRatio());
+        // The right-click menu of a text field is Qt's, in German.
+        const std::unique_ptr<QMenu> menu(bench.field("txtToSpeak")->createStandardContextMenu());
+        const QStringList entries = textsOf(menu->actions());
+        QVERIFY2(entries.contains(QStringLiteral("&Rückgängig")) && entries.contains(QStringLiteral("&Ausschneiden")),
+                 qPrintable(entries.join(QStringLiteral(", "))));
+    }
+
+    void theWaveFileDialogIsGerman()
+    {
+        EditorTestBench bench;
+        ablaufwerk::MainForm &window = bench.start();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        SystemServices::setDialogs(nullptr); // the program's own dialogs, not the scripted ones
+
+        QStringList buttons;
+        QStringList labels;
+        QString title;
+        QString shotPath;
+        QTimer::singleShot(0, this, [&] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QVERIFY(QTest::qWaitForWindowExposed(dialog));
+            title = dialog->windowTitle();
+            for (const QPushButton *button : dialog->findChildren<QPushButton *>())
+                buttons << button->text();
+            for (const QLabel *label : dialog->findChildren<QLabel *>())
+                labels << label->text();
+            shotPath = saveScreenshot(grabWithFrame(*dialog), QStringLiteral("ablaufwerk-wave-datei"));
+            const QStringList cut = cutTexts(*dialog);
+            QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QLatin1Char('\n'))));
+            dialog->reject();
+        });
+        bench.click("btnOpenWave");
+
+        QCOMPARE(title, QStringLiteral("Wave-Datei auswählen"));
+        QVERIFY2(buttons.contains(QStringLiteral("Abbrechen")), qPrintable(buttons.join(QStringLiteral(", "))));
+        QVERIFY2(buttons.contains(QStringLiteral("&Öffnen")), qPrintable(buttons.join(QStringLiteral(", "))));
+        QVERIFY2(labels.contains(QStringLiteral("Datei&name:")) && labels.contains(QStringLiteral("Suchen in:")),
+                 qPrintable(labels.join(QStringLiteral(", "))));
+        QVERIFY(!shotPath.isEmpty());
+        // Cancelled: nothing was taken.
+        QCOMPARE(bench.field("txtWaveFile")->text(), QString());
     }
 };
 
-QTEST_MAIN(TestEditorScreenshot)
+TILVANO_X11_TEST_MAIN(TestEditorScreenshot)
 #include "tst_editorscreenshot.moc"

@@ -35,8 +35,7 @@ bool prepareDesktop(QApplication &application, QString *why)
         return false;
     }
 
-    // A window the manager has framed has a title bar above its contents. The manager may
-    // still be starting: it takes over windows already on screen when it is up.
+    // A window the manager has framed has a title bar above its contents.
     QWidget probe;
     probe.resize(200, 100);
     probe.show();

@@ -1,6 +1,9 @@
 #include "support/PrivateDesktop.h"
 
 #include <QByteArrayList>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <vector>
@@ -102,11 +105,21 @@ bool PrivateDesktop::start(QString *error)
     qputenv("DISPLAY", m_display.toLocal8Bit());
     qputenv("QT_QPA_PLATFORM", "xcb");
 
-    // openbox reads and writes its settings under these, not the user's.
+    // openbox reads and writes its settings under these, not the user's. A window shown
+    // before it manages the screen may stay without a frame: it says when it does by
+    // making a file, and start() returns only then.
     const QByteArray home = m_home.path().toLocal8Bit();
-    m_windowManager = spawn({"openbox", "--sm-disable"},
+    const QString ready = m_home.filePath(QStringLiteral("ready"));
+    m_windowManager = spawn({"openbox", "--sm-disable", "--startup", "touch " + QFile::encodeName(ready)},
                             {"HOME=" + home, "XDG_CONFIG_HOME=" + home + "/config", "XDG_CACHE_HOME=" + home + "/cache"});
-    if (m_windowManager <= 0) {
+    QDeadlineTimer deadline(kServerStartMs);
+    while (m_windowManager > 0 && !QFileInfo::exists(ready) && !deadline.hasExpired()) {
+        if (waitpid(m_windowManager, nullptr, WNOHANG) == m_windowManager)
+            m_windowManager = -1; // it ended: nothing left to stop
+        else
+            usleep(10 * 1000);
+    }
+    if (!QFileInfo::exists(ready)) {
         *error = QStringLiteral("openbox did not start (is the package openbox installed?)");
         stop();
         return false;

@@ -10,6 +10,8 @@ inline constexpr qint32 AgentErrorUnknownAnimation = qint32(0x80041101u);
 inline constexpr qint32 AgentErrorCommandExists = qint32(0x80041102u);
 inline constexpr qint32 AgentErrorUnknownCommand = qint32(0x80041103u);
 inline constexpr qint32 AgentErrorNoVoice = qint32(0x80041104u);
+// The character server that a program shares the character through has ended.
+inline constexpr qint32 AgentErrorServerGone = qint32(0x80010108u);
 
 // Why a character became visible or hidden, as the Show and Hide events report it.
 namespace VisibilityCause {

@@ -24,6 +24,7 @@ struct AgentRequest {
     int y = 0;
     int durationMs = 1000;    // MoveTo: how long the walk takes
     qint16 cause = 0;         // Show / Hide: reported with the event
+    quint64 owner = 0;        // the client that asked; 0 when the character serves one program only
 };
 
 } // namespace tilvano::agent

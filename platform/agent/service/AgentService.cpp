@@ -69,8 +69,7 @@ AgentService::~AgentService()
 
 std::optional<acs::AcsReader> AgentService::readCharacterFile(const QString &file, ErrorInfo &failure) const
 {
-    // A bare file name means a character of the character folder.
-    const QString path = file.contains(QLatin1Char('/')) ? file : WindowsDirectory::characterFolder() + file;
+    const QString path = characterPath(file);
     if (file.isEmpty() || !QFileInfo(path).isFile()) {
         failure = agentFailure(AgentErrorFileNotFound, loadFailureText(acs::AcsErrorCode::FileNotFound, path));
         return std::nullopt;
@@ -117,6 +116,11 @@ void AgentService::startSession(const QString &characterId, acs::AcsReader reade
     auto *session = new CharacterSession(characterId, std::move(reader), services);
     relayReports(session, characterId);
     m_sessions.insert(keyOf(characterId), session);
+}
+
+QString AgentService::characterPath(const QString &file)
+{
+    return file.contains(QLatin1Char('/')) ? file : WindowsDirectory::characterFolder() + file;
 }
 
 ErrorInfo AgentService::unload(const QString &characterId)

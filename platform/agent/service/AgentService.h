@@ -43,6 +43,9 @@ public:
     explicit AgentService(QWidget *host = nullptr, AgentServiceOptions options = {});
     ~AgentService() override;
 
+    // Where load() looks for a character file: a bare file name is one of the character folder.
+    static QString characterPath(const QString &file);
+
     ErrorInfo load(const QString &characterId, const QString &file) override;
     ErrorInfo unload(const QString &characterId) override;
     ErrorInfo replace(const QString &characterId, const QString &file) override;

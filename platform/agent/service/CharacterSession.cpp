@@ -114,7 +114,14 @@ CharacterSession::CharacterSession(const QString &id, acs::AcsReader reader, con
         emit moved(m_position, MoveCause::UserMoved);
     });
     connect(m_window, &CharacterWindow::menuRequested, this, [this](QPoint at) {
-        QMenu *menu = CommandMenu::build(menuEntries(), nullptr);
+        const QList<CommandMenuEntry> entries = menuEntries();
+        QStringList captions;
+        for (const CommandMenuEntry &entry : entries) {
+            if (!entry.isSeparator())
+                captions << (entry.checked ? QStringLiteral("*") : QString()) + entry.caption;
+        }
+        m_trace.record(QStringLiteral("Menu"), m_id, captions);
+        QMenu *menu = CommandMenu::build(entries, nullptr);
         menu->setAttribute(Qt::WA_DeleteOnClose);
         connect(menu, &QMenu::triggered, this, [this](QAction *action) { chooseMenuEntry(action->data().toString()); });
         menu->popup(at);
@@ -134,7 +141,9 @@ CharacterSession::~CharacterSession()
 ErrorInfo CharacterSession::enqueue(const AgentRequest &request, const QString &traceName, const QStringList &arguments)
 {
     m_trace.record(traceName, m_id, arguments);
-    m_queue.enqueue(request);
+    AgentRequest owned = request;
+    owned.owner = m_requestOwner;
+    m_queue.enqueue(owned);
     if (!m_current)
         startNext();
     return {};
@@ -203,7 +212,7 @@ ErrorInfo CharacterSession::gestureAt(qint16 x, qint16 y)
 ErrorInfo CharacterSession::stop()
 {
     m_trace.record(QStringLiteral("Stop"), m_id);
-    if (!m_current)
+    if (!m_current || !ownsCurrentRequest())
         return {};
     abortActivity();
     m_current.reset();
@@ -221,8 +230,11 @@ ErrorInfo CharacterSession::stop()
 ErrorInfo CharacterSession::stopAll()
 {
     m_trace.record(QStringLiteral("StopAll"), m_id);
-    m_queue.clear();
-    if (!m_current)
+    if (m_requestOwner == 0)
+        m_queue.clear();
+    else
+        m_queue.removeOwnedBy(m_requestOwner);
+    if (!m_current || !ownsCurrentRequest())
         return {};
     abortActivity();
     m_current.reset();
@@ -673,7 +685,10 @@ QStringList CharacterSession::animationNames() const
 
 // ---- menu and settings ----------------------------------------------------------------------
 
-QList<CommandMenuEntry> CharacterSession::menuEntries() const { return CommandMenu::entries(m_commands); }
+QList<CommandMenuEntry> CharacterSession::menuEntries() const
+{
+    return m_menuSource ? m_menuSource->menuEntries() : CommandMenu::entries(m_commands);
+}
 
 void CharacterSession::chooseMenuEntry(const QString &name)
 {
@@ -682,6 +697,10 @@ void CharacterSession::chooseMenuEntry(const QString &name)
         AgentRequest request = AgentRequest::of(AgentRequest::Kind::Hide);
         request.cause = VisibilityCause::UserHidViaMenu;
         enqueue(request, QStringLiteral("Hide"), {boolText(false)});
+        return;
+    }
+    if (m_menuSource) {
+        m_menuSource->menuEntryChosen(name);
         return;
     }
     if (name != CommandMenu::SettingsCommandName) {

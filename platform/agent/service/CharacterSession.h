@@ -116,6 +116,17 @@ public:
     // The pop-up menu's lines, and picking one of them as the user would.
     QList<CommandMenuEntry> menuEntries() const;
     void chooseMenuEntry(const QString &name);
+    // A character that several programs share has its menu made by the one that shares it
+    // out (null: the character's own commands).
+    void setMenuSource(CommandMenuSource *source) { m_menuSource = source; }
+
+    // When several programs share the character, each request is owned by the program that
+    // made it: requests made from now on belong to `owner`, and stop() and stopAll() end only
+    // that owner's requests. Owner 0, the default, stands for the character's only program,
+    // whose stop() and stopAll() end every request.
+    void setRequestOwner(quint64 owner) { m_requestOwner = owner; }
+    // The owner of the request that runs now; 0 when none runs.
+    quint64 currentRequestOwner() const { return m_current ? m_current->owner : 0; }
 
     // For the service and for tests.
     const AgentCommandList &commandList() const { return m_commands; }
@@ -147,6 +158,7 @@ private:
     void finishCurrent(quint64 token);
     std::function<void()> guarded(quint64 token, std::function<void()> step);
     void abortActivity();
+    bool ownsCurrentRequest() const { return m_requestOwner == 0 || m_current->owner == m_requestOwner; }
 
     void runShow(const AgentRequest &request, quint64 token);
     void runHide(const AgentRequest &request, quint64 token);
@@ -185,6 +197,8 @@ private:
     RequestQueue m_queue;
     std::optional<AgentRequest> m_current;
     quint64 m_token = 0;          // bumped whenever the current activity changes
+    quint64 m_requestOwner = 0;
+    CommandMenuSource *m_menuSource = nullptr;
 
     CharacterWindow *m_window = nullptr;
     Balloon *m_balloon = nullptr;

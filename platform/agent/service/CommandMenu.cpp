@@ -7,7 +7,7 @@
 
 namespace tilvano::agent {
 
-QList<CommandMenuEntry> CommandMenu::entries(const AgentCommandList &commands)
+QList<CommandMenuEntry> CommandMenu::entries(const AgentCommandList &commands, const QList<CommandMenuEntry> &clients)
 {
     QList<CommandMenuEntry> entries;
     for (const AgentCommandEntry &command : commands.entries()) {
@@ -19,6 +19,8 @@ QList<CommandMenuEntry> CommandMenu::entries(const AgentCommandList &commands)
     }
     if (!entries.isEmpty())
         entries.append(CommandMenuEntry{});
+    if (!clients.isEmpty())
+        entries << clients << CommandMenuEntry{};
     entries.append(CommandMenuEntry{HideCommandName, HideEntry, true, false});
     entries.append(CommandMenuEntry{SettingsCommandName, SettingsEntry, true, false});
     return entries;
@@ -35,6 +37,10 @@ QMenu *CommandMenu::build(const QList<CommandMenuEntry> &entries, QWidget *paren
         QAction *action = menu->addAction(entry.caption);
         action->setData(entry.name);
         action->setEnabled(entry.enabled);
+        if (entry.checked) {
+            action->setCheckable(true);
+            action->setChecked(true);
+        }
         if (entry.isDefault) {
             QFont font = action->font();
             font.setBold(true);

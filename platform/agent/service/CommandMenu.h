@@ -16,6 +16,7 @@ struct CommandMenuEntry {
     QString caption;
     bool enabled = true;
     bool isDefault = false;  // drawn in bold
+    bool checked = false;    // drawn with a check mark
     bool isSeparator() const { return name.isEmpty(); }
 };
 
@@ -31,9 +32,24 @@ public:
     static inline const QString SettingsCommandName = QStringLiteral("ACO");
     static inline const QString HideCommandName = QStringLiteral("~hide");
 
-    static QList<CommandMenuEntry> entries(const AgentCommandList &commands);
+    // clients: when several programs share the character, a line for each of them, set apart
+    // between the commands and the service's own entries.
+    static QList<CommandMenuEntry> entries(const AgentCommandList &commands,
+                                           const QList<CommandMenuEntry> &clients = {});
     // A menu for the entries; each action carries the entry's name as its data.
     static QMenu *build(const QList<CommandMenuEntry> &entries, QWidget *parent);
+};
+
+// Decides what a character's pop-up menu holds and what a pick means, for a character that
+// several programs share. The hide entry stays the character's own business.
+class CommandMenuSource
+{
+public:
+    virtual QList<CommandMenuEntry> menuEntries() const = 0;
+    virtual void menuEntryChosen(const QString &name) = 0;
+
+protected:
+    ~CommandMenuSource() = default;
 };
 
 } // namespace tilvano::agent

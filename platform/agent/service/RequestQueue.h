@@ -22,6 +22,10 @@ public:
         return m_waiting.takeFirst();
     }
     void clear() { m_waiting.clear(); }
+    void removeOwnedBy(quint64 owner)
+    {
+        m_waiting.removeIf([owner](const AgentRequest &request) { return request.owner == owner; });
+    }
     bool isEmpty() const { return m_waiting.isEmpty(); }
     // The youngest waiting request of one of these kinds, or null.
     const AgentRequest *lastOf(std::initializer_list<AgentRequest::Kind> kinds) const

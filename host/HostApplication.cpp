@@ -3,6 +3,7 @@
 #include "host/AgentDBusAdaptor.h"
 #include "host/BusMacroQueue.h"
 #include "host/BusNames.h"
+#include "host/CharacterServerBus.h"
 #include "host/DialogGate.h"
 #include "host/SettingsPages.h"
 #include "host/SettingsWindow.h"
@@ -17,9 +18,10 @@
 #include "platform/system/InstallLayout.h"
 #include "platform/system/SystemServices.h"
 
-#ifdef TILVANO_HAVE_AGENT_SERVICE
+#include "platform/agent/client/WindowActivationWatcher.h"
+#include "platform/agent/server/CharacterServer.h"
+#include "platform/agent/server/ServerClient.h"
 #include "platform/agent/service/AgentService.h"
-#endif
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -58,6 +60,12 @@ HostApplication::~HostApplication()
     m_pages.reset();
     m_settingsWindow.reset();
     m_agent.reset();
+    // The server goes after every client: ours above, the other programs' here.
+    m_characterServerBus.reset();
+    if (m_characterServer) {
+        setAgentControlFactory({});
+        m_characterServer.reset();
+    }
     if (m_dialogGate)
         SystemServices::setDialogs(m_dialogsBefore);
 }
@@ -81,17 +89,28 @@ void HostApplication::start()
     ensureInstallPath();
     installDialogGate();
     ensureMacroEditor();
-#ifdef TILVANO_HAVE_AGENT_SERVICE
-    // A factory set beforehand (an embedding test) stays in charge.
-    if (!hasAgentControlFactory())
-        agent::installAgentService();
-#endif
+    startCharacterServer();
     m_agent = std::make_unique<Agent>();
     m_agent->InitLastAgent();
     const int pages = loadSettingsPages();
     createTrayIcon();
     m_tray->setSettingsPagesAvailable(pages > 0);
     exportOnBus(); // last: see the class comment
+}
+
+void HostApplication::startCharacterServer()
+{
+    // A factory set beforehand (an embedding test) stays in charge.
+    if (hasAgentControlFactory())
+        return;
+    m_characterServer = std::make_unique<agent::CharacterServer>(std::make_unique<agent::AgentService>());
+    setAgentControlFactory([this](QWidget *) -> std::unique_ptr<AgentControl> {
+        std::unique_ptr<agent::ServerClient> client = m_characterServer->connectClient();
+        // Turning to one of our windows makes the character ours again.
+        auto *watcher = new agent::WindowActivationWatcher(client.get());
+        connect(watcher, &agent::WindowActivationWatcher::activated, client.get(), &agent::ServerClient::activate);
+        return client;
+    });
 }
 
 int HostApplication::loadSettingsPages()
@@ -153,6 +172,12 @@ void HostApplication::exportOnBus()
         return;
     }
     m_exported = true;
+    // Other programs' characters are ours: they must find the server once they find the name.
+    if (m_characterServer) {
+        m_characterServerBus = std::make_unique<CharacterServerBus>(*m_characterServer, bus);
+        if (!m_characterServerBus->exportObject())
+            warn(QStringLiteral("Der Figurendienst ließ sich nicht am Sitzungsbus anmelden."));
+    }
     if (!bus.registerService(busServiceName()))
         warn(QStringLiteral("Der Name %1 ist am Sitzungsbus schon vergeben: %2")
                  .arg(busServiceName(), bus.lastError().message()));

@@ -8,17 +8,22 @@ namespace tilvano {
 class Agent;
 class DialogService;
 }
+namespace tilvano::agent {
+class CharacterServer;
+}
 
 namespace tilvano::host {
 
 class AgentDBusAdaptor;
+class CharacterServerBus;
 class DialogGate;
 class SettingsPages;
 class SettingsWindow;
 class TrayIcon;
 
-// The running host: owns the one character (Kibo), its tray icon and its
-// place on the session bus.
+// The running host: owns the session's character server and its own
+// character (Kibo), its tray icon and its place on the session bus, where
+// other programs find the character server too.
 //
 // Start-up order matters: everyone who may change an event's text (the
 // settings pages, once they are loaded here) subscribes to Kibo's events
@@ -71,6 +76,9 @@ public slots:
     void endSession();
 
 private:
+    // The character server, with this program as its first client; none when
+    // an embedding test has set up a character service of its own.
+    void startCharacterServer();
     void createTrayIcon();
     // Creates, connects and starts the settings pages. Returns the number of
     // working pages; without any the tray's settings entry stays disabled.
@@ -82,6 +90,8 @@ private:
 
     std::unique_ptr<DialogGate> m_dialogGate;
     DialogService *m_dialogsBefore = nullptr;
+    std::unique_ptr<agent::CharacterServer> m_characterServer;
+    std::unique_ptr<CharacterServerBus> m_characterServerBus;
     std::unique_ptr<Agent> m_agent;
     std::unique_ptr<SettingsWindow> m_settingsWindow;
     std::unique_ptr<SettingsPages> m_pages;

@@ -1,8 +1,8 @@
 // ablaufwerk: the macro editor. Its window and everything it does live in the
-// editor library; this only starts the character service and the window.
+// editor library; this only connects to the session's character and starts the window.
 
 #include "Ablaufwerk/MainForm.h"
-#include "platform/agent/service/AgentService.h"
+#include "platform/agent/client/CharacterClientFactory.h"
 #include "platform/system/DisplayEnvironment.h"
 #include "platform/system/GermanTranslations.h"
 
@@ -19,9 +19,10 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ablaufwerk"));
     tilvano::GermanTranslations::install(application);
-    // The character's own window outlives the editor's otherwise.
+    // The editor ends when its window says so, not when its last window closes.
     QApplication::setQuitOnLastWindowClosed(false);
-    tilvano::agent::installAgentService();
+    // The character on the screen is the session's, shared with the companion.
+    tilvano::agent::installAgentClient();
 
     tilvano::ablaufwerk::MainForm window;
     QObject::connect(&window, &tilvano::ablaufwerk::MainForm::editorClosed, &application, &QCoreApplication::quit,

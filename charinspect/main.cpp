@@ -1,7 +1,7 @@
 #include "InspectorWindow.h"
 #include "VoiceCatalogueEnumerator.h"
 
-#include "platform/agent/service/AgentService.h"
+#include "platform/agent/client/CharacterClientFactory.h"
 #include "platform/system/GermanTranslations.h"
 
 #include <QApplication>
@@ -15,7 +15,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("charinspect"));
     tilvano::GermanTranslations::install(app);
-    tilvano::agent::installAgentService();
+    // Characters are shown by the session's character server, like every other program's.
+    tilvano::agent::installAgentClient();
     tilvano::charinspect::InspectorWindow window(tilvano::charinspect::VoiceCatalogueEnumerator::installedVoices());
     window.show();
     return app.exec();

@@ -1,0 +1,194 @@
+// Programs sharing the session's character over a bus of the test's own: the bus starts the
+// host for the first client, clients hear what concerns them, a client that vanishes loses
+// its share, and a host that ends is noticed.
+
+#include "PrivateSessionBus.h"
+
+#include "AgentCtl/Agent.h"
+#include "platform/agent/client/CharacterBusClient.h"
+#include "platform/agent/service/AgentCodes.h"
+#include "support/IsolatedHome.h"
+
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <csignal>
+#include <memory>
+
+using namespace tilvano;
+using namespace tilvano::agent;
+
+namespace {
+
+const QString Host = QStringLiteral("org.lorvat.Tilvano");
+const QString Merlin = QStringLiteral("Merlin.acs");
+
+QString happyFace() { return test::fixturesDir() + QStringLiteral("/acs/Happy Face.acs"); }
+
+} // namespace
+
+class CharacterServerBusTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<test::IsolatedHome> m_home;
+    test::PrivateSessionBus m_bus;
+    QString m_tracePath;
+
+    QStringList traced(const QString &prefix) const
+    {
+        QFile file(m_tracePath);
+        QStringList lines;
+        if (file.open(QIODevice::ReadOnly))
+            for (const QString &line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n')))
+                if (line.startsWith(prefix))
+                    lines << line;
+        return lines;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_home = std::make_unique<test::IsolatedHome>();
+        m_tracePath = m_home->path() + QStringLiteral("/trace.txt");
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("TILVANO_AUDIO"), QStringLiteral("silent"));
+        environment.insert(QStringLiteral("TILVANO_AGENT_TRACE"), m_tracePath);
+        environment.insert(QStringLiteral("TMPDIR"), m_home->path()); // the host's single-instance socket
+        QVERIFY2(m_bus.start(environment), "dbus-daemon is needed");
+    }
+
+    void cleanupTestCase()
+    {
+        m_bus.stop();
+        m_home.reset();
+    }
+
+    // The editor's way in: its Kibo over a client that the bus found the host for.
+    void theBusStartsTheHostForTheFirstClient()
+    {
+        QDBusConnection bus = m_bus.connect(QStringLiteral("editor"));
+        QVERIFY(!bus.interface()->isServiceRegistered(Host));
+        setAgentControlFactory([&bus](QWidget *) -> std::unique_ptr<AgentControl> { return CharacterBusClient::create(bus); });
+        {
+            Agent kibo;
+            QVERIFY(kibo.InitLastAgent());
+            QVERIFY(bus.interface()->isServiceRegistered(Host));
+            kibo.setMenuCaption(QStringLiteral("Ablaufwerk-Menü"));
+            QCOMPARE(kibo.MenuCaption(), QStringLiteral("Ablaufwerk-Menü"));
+            QVERIFY(kibo.AnimationNames().contains(QStringLiteral("Wave")));
+            QString text = QStringLiteral("Über den Bus");
+            QVERIFY(kibo.SpeakIt(text));
+            QVERIFY(!kibo.PlayAni(QStringLiteral("GibtEsNicht")));
+            QCOMPARE(kibo.LastError().number, AgentErrorUnknownAnimation);
+            // The host's character and the editor's are one, in one service.
+            QTRY_COMPARE(traced(QStringLiteral("Speak\t")).size(), 1);
+            QCOMPARE(traced(QStringLiteral("Load\t")).size(), 1);
+            QVERIFY(traced(QStringLiteral("Speak\t")).first().contains(QStringLiteral("Über den Bus")));
+        }
+        setAgentControlFactory({});
+        QDBusConnection::disconnectFromBus(QStringLiteral("editor"));
+    }
+
+    void eachClientHearsWhatConcernsIt()
+    {
+        QDBusConnection busA = m_bus.connect(QStringLiteral("a"));
+        QDBusConnection busB = m_bus.connect(QStringLiteral("b"));
+        std::unique_ptr<CharacterBusClient> a = CharacterBusClient::create(busA);
+        std::unique_ptr<CharacterBusClient> b = CharacterBusClient::create(busB);
+        QVERIFY(a && b);
+        QVERIFY(!a->load(QStringLiteral("eins"), Merlin).isError());
+        QVERIFY(!b->load(QStringLiteral("zwei"), Merlin).isError());
+        QVERIFY(a->character(QStringLiteral("EINS"))->property("hasOtherClients").toBool());
+
+        QSignalSpy movedA(a.get(), &AgentControl::moved), movedB(b.get(), &AgentControl::moved);
+        QSignalSpy balloonA(a.get(), &AgentControl::balloonShown), balloonB(b.get(), &AgentControl::balloonShown);
+        QVERIFY(!a->character(QStringLiteral("eins"))->moveTo(300, 200, 0).isError());
+        QTRY_COMPARE(movedA.size(), 1);
+        QTRY_COMPARE(movedB.size(), 1);
+        QCOMPARE(movedB.first().at(0).toString(), QStringLiteral("zwei"));
+        QCOMPARE(movedB.first().at(1).value<qint16>(), qint16(300));
+        QCOMPARE(b->character(QStringLiteral("zwei"))->left(), 300);
+
+        QVERIFY(!b->character(QStringLiteral("zwei"))->speak(QStringLiteral("Nur für B"), QString()).isError());
+        QTRY_COMPARE(balloonB.size(), 1);
+        // Whatever the server sent A before answering it has arrived once the answer has.
+        a->character(QStringLiteral("eins"))->isVisible();
+        QCoreApplication::processEvents();
+        QCOMPARE(balloonA.size(), 0);
+
+        // A client number is good only on the connection that got it.
+        QDBusMessage forged = QDBusMessage::createMethodCall(Host, QStringLiteral("/CharacterServer"),
+                                                             QStringLiteral("org.lorvat.Tilvano.CharacterServer"),
+                                                             QStringLiteral("StopAll"));
+        forged.setArguments({0u, QStringLiteral("zwei")});
+        QCOMPARE(busA.call(forged).errorName(), QStringLiteral("org.freedesktop.DBus.Error.AccessDenied"));
+        a.reset();
+        b.reset();
+        QDBusConnection::disconnectFromBus(QStringLiteral("a"));
+        QDBusConnection::disconnectFromBus(QStringLiteral("b"));
+    }
+
+    void aVanishedClientLosesItsShare()
+    {
+        QDBusConnection busA = m_bus.connect(QStringLiteral("stays"));
+        std::unique_ptr<CharacterBusClient> a = CharacterBusClient::create(busA);
+        QVERIFY(!a->load(QStringLiteral("hf"), happyFace()).isError());
+        AgentCharacter *kept = a->character(QStringLiteral("hf"));
+        {
+            // A program that loads the same character and ends without a word, as when killed.
+            QDBusConnection busB = m_bus.connect(QStringLiteral("vanishes"));
+            const auto call = [&busB](const QString &method, const QVariantList &arguments) {
+                QDBusMessage message = QDBusMessage::createMethodCall(
+                    Host, QStringLiteral("/CharacterServer"), QStringLiteral("org.lorvat.Tilvano.CharacterServer"), method);
+                message.setArguments(arguments);
+                return busB.call(message);
+            };
+            const QDBusMessage connected = call(QStringLiteral("Connect"), {});
+            QCOMPARE(connected.type(), QDBusMessage::ReplyMessage);
+            const uint number = connected.arguments().value(0).toUInt();
+            QCOMPARE(call(QStringLiteral("Load"), {number, QStringLiteral("x"), happyFace()}).type(), QDBusMessage::ReplyMessage);
+            QCOMPARE(call(QStringLiteral("AddCommand"), {number, QStringLiteral("x"), QStringLiteral("weg"), QStringLiteral("Weg"),
+                                                         QString(), true, true}).type(),
+                     QDBusMessage::ReplyMessage);
+        }
+        QVERIFY(kept->property("hasOtherClients").toBool());
+        QDBusConnection::disconnectFromBus(QStringLiteral("vanishes"));
+        QTRY_VERIFY(!kept->property("hasOtherClients").toBool());
+        QVERIFY(!kept->show(true).isError());
+        a.reset();
+        QDBusConnection::disconnectFromBus(QStringLiteral("stays"));
+    }
+
+    void aHostThatEndsIsNoticed()
+    {
+        QDBusConnection bus = m_bus.connect(QStringLiteral("survivor"));
+        setAgentControlFactory([&bus](QWidget *) -> std::unique_ptr<AgentControl> { return CharacterBusClient::create(bus); });
+        {
+            Agent kibo;
+            QVERIFY(kibo.InitLastAgent());
+            QVERIFY(m_bus.endOwner(Host, SIGKILL));
+            // The character went with the host: Kibo fails as it does without a character.
+            QString unheard = QStringLiteral("Hallo?");
+            QTRY_VERIFY(!kibo.SpeakIt(unheard));
+            QVERIFY(kibo.LastError().isError());
+
+            // Loading again is what starts a new host.
+            QString file = Merlin;
+            kibo.LoadChar(file);
+            QVERIFY(bus.interface()->isServiceRegistered(Host));
+            QString text = QStringLiteral("Wieder da");
+            QVERIFY(kibo.SpeakIt(text));
+        }
+        setAgentControlFactory({});
+        QDBusConnection::disconnectFromBus(QStringLiteral("survivor"));
+    }
+};
+
+QTEST_MAIN(CharacterServerBusTest)
+#include "tst_CharacterServerBus.moc"

@@ -15,11 +15,6 @@
 namespace tilvano::host {
 
 namespace {
-ErrorInfo failure(qint32 number, const QString &description)
-{
-    return ErrorInfo{number, QStringLiteral("AgentControl"), description, 0};
-}
-
 QVariant shortValue(qint16 value) { return QVariant::fromValue(value); }
 } // namespace
 
@@ -91,7 +86,7 @@ agent::ClientCharacter *CharacterServerBus::callersCharacter(uint client, const 
         return nullptr;
     agent::ClientCharacter *character = owner->view(id);
     if (!character && missing)
-        *missing = failure(agent::AgentErrorInvalidArgument, QStringLiteral("Es ist keine Figur \"%1\" geladen.").arg(id));
+        *missing = agent::controlFailure(agent::AgentErrorInvalidArgument, QStringLiteral("Es ist keine Figur \"%1\" geladen.").arg(id));
     return character;
 }
 
@@ -209,7 +204,7 @@ ErrorInfo CharacterServerBus::Set(uint client, const QString &id, const QString 
             (c.*setter)(qint16(number));
             return {};
         }
-        return failure(agent::AgentErrorInvalidArgument, QStringLiteral("Der Wert %1 lässt sich so nicht setzen.").arg(name));
+        return agent::controlFailure(agent::AgentErrorInvalidArgument, QStringLiteral("Der Wert %1 lässt sich so nicht setzen.").arg(name));
     });
 }
 

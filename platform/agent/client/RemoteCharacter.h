@@ -2,7 +2,7 @@
 
 #include "RemoteCommands.h"
 
-#include "common/AgentInterface.h"
+#include "platform/agent/service/DescribedCharacter.h"
 
 #include <QVariant>
 
@@ -12,19 +12,9 @@ class CharacterBusClient;
 
 // A character the server shows, as this program loaded it: each request is a call to the
 // server, which queues it with every other program's requests in the order they arrive.
-class RemoteCharacter : public AgentCharacter
+class RemoteCharacter : public DescribedCharacter
 {
     Q_OBJECT
-    // What the service's own characters tell beyond the common surface.
-    Q_PROPERTY(QString name READ name)
-    Q_PROPERTY(QString guid READ guid)
-    Q_PROPERTY(QString version READ version)
-    Q_PROPERTY(QString extraData READ extraData)
-    Q_PROPERTY(bool soundEffectsOn READ soundEffectsOn)
-    Q_PROPERTY(bool hasOtherClients READ hasOtherClients)
-    Q_PROPERTY(QString srModeId READ srModeId)
-    Q_PROPERTY(int originalWidth READ originalWidth)
-    Q_PROPERTY(int originalHeight READ originalHeight)
 
 public:
     RemoteCharacter(const CharacterBusClient &client, const QString &id);
@@ -60,15 +50,15 @@ public:
     void setIdleOn(bool on) override { set("idleOn", on); }
     AgentCommands &commands() override { return m_commands; }
 
-    QString name() const { return value("name").toString(); }
-    QString guid() const { return value("guid").toString(); }
-    QString version() const { return value("version").toString(); }
-    QString extraData() const { return value("extraData").toString(); }
-    bool soundEffectsOn() const { return value("soundEffectsOn").toBool(); }
-    bool hasOtherClients() const { return value("hasOtherClients").toBool(); }
-    QString srModeId() const { return value("srModeId").toString(); }
-    int originalWidth() const { return value("originalWidth").toInt(); }
-    int originalHeight() const { return value("originalHeight").toInt(); }
+    QString name() const override { return value("name").toString(); }
+    QString guid() const override { return value("guid").toString(); }
+    QString version() const override { return value("version").toString(); }
+    QString extraData() const override { return value("extraData").toString(); }
+    bool soundEffectsOn() const override { return value("soundEffectsOn").toBool(); }
+    bool hasOtherClients() const override { return value("hasOtherClients").toBool(); }
+    QString srModeId() const override { return value("srModeId").toString(); }
+    int originalWidth() const override { return value("originalWidth").toInt(); }
+    int originalHeight() const override { return value("originalHeight").toInt(); }
 
 private:
     ErrorInfo request(const char *method, QVariantList arguments = {});

@@ -8,7 +8,8 @@
 namespace tilvano::agent {
 
 ClientCharacter::ClientCharacter(ServerClient &client, const QString &id, SharedCharacter &shared, quint64 owner)
-    : m_client(client)
+    : DescribedCharacter(nullptr)
+    , m_client(client)
     , m_id(id)
     , m_shared(shared)
     , m_owner(owner)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "common/AgentInterface.h"
 #include "platform/agent/service/AgentCommandList.h"
+#include "platform/agent/service/DescribedCharacter.h"
 
 namespace tilvano::agent {
 
@@ -12,31 +12,9 @@ class SharedCharacter;
 // What one client has of a character it may share with others: the one character on the
 // screen, with the client's own command set. Requests made through it are its own, so its
 // stop() and stopAll() end no other client's requests.
-class ClientCharacter : public AgentCharacter
+class ClientCharacter : public DescribedCharacter
 {
     Q_OBJECT
-    // The character's own values, by name, for programs that read them from afar.
-    Q_PROPERTY(bool visible READ isVisible)
-    Q_PROPERTY(int left READ left)
-    Q_PROPERTY(int top READ top)
-    Q_PROPERTY(int width READ width)
-    Q_PROPERTY(int height READ height)
-    Q_PROPERTY(int speed READ speed)
-    Q_PROPERTY(int pitch READ pitch)
-    Q_PROPERTY(int languageId READ languageId)
-    Q_PROPERTY(QString ttsModeId READ ttsModeId)
-    Q_PROPERTY(QString description READ description)
-    Q_PROPERTY(QStringList animationNames READ animationNames)
-    Q_PROPERTY(bool idleOn READ idleOn)
-    Q_PROPERTY(QString name READ name)
-    Q_PROPERTY(QString guid READ guid)
-    Q_PROPERTY(QString version READ version)
-    Q_PROPERTY(QString extraData READ extraData)
-    Q_PROPERTY(bool soundEffectsOn READ soundEffectsOn)
-    Q_PROPERTY(bool hasOtherClients READ hasOtherClients)
-    Q_PROPERTY(QString srModeId READ srModeId)
-    Q_PROPERTY(int originalWidth READ originalWidth)
-    Q_PROPERTY(int originalHeight READ originalHeight)
 
 public:
     ClientCharacter(ServerClient &client, const QString &id, SharedCharacter &shared, quint64 owner);
@@ -73,15 +51,15 @@ public:
     void setIdleOn(bool on) override;
     AgentCommands &commands() override { return m_commands; }
 
-    QString name() const;
-    QString guid() const;
-    QString version() const;
-    QString extraData() const;
-    bool soundEffectsOn() const;
-    bool hasOtherClients() const;
-    QString srModeId() const;
-    int originalWidth() const;
-    int originalHeight() const;
+    QString name() const override;
+    QString guid() const override;
+    QString version() const override;
+    QString extraData() const override;
+    bool soundEffectsOn() const override;
+    bool hasOtherClients() const override;
+    QString srModeId() const override;
+    int originalWidth() const override;
+    int originalHeight() const override;
 
     const QString &id() const { return m_id; }
     ServerClient &client() const { return m_client; }

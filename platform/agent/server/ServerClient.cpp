@@ -12,15 +12,6 @@ namespace tilvano::agent {
 namespace {
 QString keyOf(const QString &characterId) { return characterId.toCaseFolded(); }
 
-ErrorInfo failure(qint32 number, const QString &description)
-{
-    return ErrorInfo{number, QStringLiteral("AgentControl"), description, 0};
-}
-
-ErrorInfo serverGoneFailure()
-{
-    return failure(AgentErrorServerGone, QStringLiteral("Der Figurendienst läuft nicht mehr."));
-}
 } // namespace
 
 ServerClient::ServerClient(CharacterServer &server) : m_server(&server) {}
@@ -58,9 +49,9 @@ ErrorInfo ServerClient::load(const QString &characterId, const QString &file)
     if (!m_server)
         return serverGoneFailure();
     if (characterId.isEmpty())
-        return failure(AgentErrorInvalidArgument, QStringLiteral("Eine Figur braucht einen Namen."));
+        return controlFailure(AgentErrorInvalidArgument, QStringLiteral("Eine Figur braucht einen Namen."));
     if (m_views.contains(keyOf(characterId)))
-        return failure(AgentErrorAlreadyLoaded, QStringLiteral("Der Name \"%1\" ist schon vergeben.").arg(characterId));
+        return controlFailure(AgentErrorAlreadyLoaded, QStringLiteral("Der Name \"%1\" ist schon vergeben.").arg(characterId));
     SharedCharacter *shared = nullptr;
     const ErrorInfo loaded = m_server->share(file, &shared);
     if (loaded.isError())

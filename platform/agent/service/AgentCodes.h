@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/ErrorInfo.h"
+
 #include <QtGlobal>
 
 namespace tilvano::agent {
@@ -12,6 +14,18 @@ inline constexpr qint32 AgentErrorUnknownCommand = qint32(0x80041103u);
 inline constexpr qint32 AgentErrorNoVoice = qint32(0x80041104u);
 // The character server that a program shares the character through has ended.
 inline constexpr qint32 AgentErrorServerGone = qint32(0x80010108u);
+
+// A failure of the control (loading, identifiers, the server) as its callers receive it.
+inline ErrorInfo controlFailure(qint32 number, const QString &description)
+{
+    return ErrorInfo{number, QStringLiteral("AgentControl"), description, 0};
+}
+
+// The failure of every request once the character server has ended.
+inline ErrorInfo serverGoneFailure()
+{
+    return controlFailure(AgentErrorServerGone, QStringLiteral("Der Figurendienst läuft nicht mehr."));
+}
 
 // Why a character became visible or hidden, as the Show and Hide events report it.
 namespace VisibilityCause {

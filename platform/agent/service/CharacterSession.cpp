@@ -58,7 +58,7 @@ qint16 shiftCode(Qt::KeyboardModifiers modifiers)
 
 CharacterSession::CharacterSession(const QString &id, acs::AcsReader reader, const CharacterServices &services,
                                    QObject *parent)
-    : AgentCharacter(parent)
+    : DescribedCharacter(parent)
     , m_id(id)
     , m_reader(std::move(reader))
     , m_clock(services.clock)

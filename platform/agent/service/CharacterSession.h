@@ -6,6 +6,7 @@
 #include "AnimationPlayer.h"
 #include "CharacterVoice.h"
 #include "CommandMenu.h"
+#include "DescribedCharacter.h"
 #include "IdleScheduler.h"
 #include "RequestQueue.h"
 #include "SentencePlayer.h"
@@ -48,18 +49,9 @@ struct CharacterServices {
 // its idling timed by an IdleScheduler. Requests run one after another; when none is left and
 // the character is visible it starts idling after a while. What happens to it is reported by
 // signals.
-class CharacterSession : public AgentCharacter
+class CharacterSession : public DescribedCharacter
 {
     Q_OBJECT
-    Q_PROPERTY(QString name READ name)
-    Q_PROPERTY(QString guid READ guid)
-    Q_PROPERTY(QString version READ version)
-    Q_PROPERTY(QString extraData READ extraData)
-    Q_PROPERTY(bool soundEffectsOn READ soundEffectsOn)
-    Q_PROPERTY(bool hasOtherClients READ hasOtherClients)
-    Q_PROPERTY(QString srModeId READ srModeId)
-    Q_PROPERTY(int originalWidth READ originalWidth)
-    Q_PROPERTY(int originalHeight READ originalHeight)
 
 public:
     CharacterSession(const QString &id, acs::AcsReader reader, const CharacterServices &services,
@@ -101,17 +93,16 @@ public:
 
     AgentCommands &commands() override { return m_commands; }
 
-    // What the file tells beyond the common surface.
     const QString &id() const { return m_id; }
-    QString name() const;
-    QString guid() const;
-    QString version() const;
-    QString extraData() const;
-    bool soundEffectsOn() const;
-    bool hasOtherClients() const { return false; }
-    QString srModeId() const { return {}; } // no speech recognition here
-    int originalWidth() const { return m_reader.info().width; }
-    int originalHeight() const { return m_reader.info().height; }
+    QString name() const override;
+    QString guid() const override;
+    QString version() const override;
+    QString extraData() const override;
+    bool soundEffectsOn() const override;
+    bool hasOtherClients() const override { return false; }
+    QString srModeId() const override { return {}; } // no speech recognition here
+    int originalWidth() const override { return m_reader.info().width; }
+    int originalHeight() const override { return m_reader.info().height; }
 
     // The pop-up menu's lines, and picking one of them as the user would.
     QList<CommandMenuEntry> menuEntries() const;

@@ -7,7 +7,9 @@
 #include "AgentCtl/Agent.h"
 #include "platform/agent/client/CharacterBusClient.h"
 #include "platform/agent/service/AgentCodes.h"
+#include "platform/system/SystemServices.h"
 #include "support/IsolatedHome.h"
+#include "support/ScriptedDialogService.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -34,6 +36,7 @@ class CharacterServerBusTest : public QObject
 
 private:
     std::unique_ptr<test::IsolatedHome> m_home;
+    test::ScriptedDialogService m_dialogs; // a failing load tells it, not a box nobody closes
     test::PrivateSessionBus m_bus;
     QString m_tracePath;
 
@@ -52,6 +55,7 @@ private slots:
     void initTestCase()
     {
         m_home = std::make_unique<test::IsolatedHome>();
+        SystemServices::setDialogs(&m_dialogs);
         m_tracePath = m_home->path() + QStringLiteral("/trace.txt");
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -64,6 +68,7 @@ private slots:
     void cleanupTestCase()
     {
         m_bus.stop();
+        SystemServices::setDialogs(nullptr);
         m_home.reset();
     }
 
@@ -149,6 +154,7 @@ private slots:
             QString file = Merlin;
             kibo.LoadChar(file);
             QVERIFY(bus.interface()->isServiceRegistered(Host));
+            QVERIFY2(m_dialogs.texts().isEmpty(), qPrintable(m_dialogs.texts().join('|')));
             QString text = QStringLiteral("Wieder da");
             QVERIFY(kibo.SpeakIt(text));
         }

@@ -8,6 +8,7 @@
 
 #include "platform/agent/service/AgentCodes.h"
 
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusServiceWatcher>
@@ -28,12 +29,6 @@ const QStringList EventNames{QStringLiteral("Shown"),         QStringLiteral("Hi
                              QStringLiteral("PropertiesChanged"), QStringLiteral("CommandChosen")};
 
 QString keyOf(const QString &characterId) { return characterId.toCaseFolded(); }
-
-ErrorInfo serverGone()
-{
-    return ErrorInfo{AgentErrorServerGone, QStringLiteral("AgentControl"),
-                     QStringLiteral("Der Figurendienst läuft nicht mehr."), 0};
-}
 
 qint16 shortAt(const QList<QVariant> &values, int index) { return qint16(values.value(index).toInt()); }
 } // namespace
@@ -128,7 +123,7 @@ ErrorInfo CharacterBusClient::request(const QString &method, const QVariantList 
 {
     const std::optional<QDBusMessage> reply = call(method, arguments);
     if (!reply || reply->arguments().isEmpty())
-        return serverGone();
+        return serverGoneFailure();
     return qdbus_cast<ErrorInfo>(reply->arguments().first());
 }
 
@@ -149,12 +144,14 @@ void CharacterBusClient::tell(const QString &method, const QVariantList &argumen
 
 ErrorInfo CharacterBusClient::load(const QString &characterId, const QString &file)
 {
-    // A server that ended left us without characters; loading is where a new one starts.
+    // A server that ended left us without characters; loading is where a new one starts. The
+    // bus may not have told us yet that it ended, so we ask.
+    if (m_client != 0 && !m_bus.interface()->isServiceRegistered(m_server))
+        serverLost();
     if (m_client == 0 && !connectToServer())
-        return serverGone();
+        return serverGoneFailure();
     if (m_characters.contains(keyOf(characterId)))
-        return ErrorInfo{AgentErrorAlreadyLoaded, QStringLiteral("AgentControl"),
-                         QStringLiteral("Der Name \"%1\" ist schon vergeben.").arg(characterId), 0};
+        return controlFailure(AgentErrorAlreadyLoaded, QStringLiteral("Der Name \"%1\" ist schon vergeben.").arg(characterId));
     const ErrorInfo loaded = request(QStringLiteral("Load"), {characterId, file});
     if (!loaded.isError())
         m_characters.insert(keyOf(characterId), new RemoteCharacter(*this, characterId));

@@ -110,6 +110,12 @@ ErrorInfo CharacterServerBus::Load(uint client, const QString &id, const QString
     return owner ? owner->load(id, file) : ErrorInfo{};
 }
 
+ErrorInfo CharacterServerBus::Replace(uint client, const QString &id, const QString &file)
+{
+    agent::ServerClient *owner = callersClient(client);
+    return owner ? owner->replace(id, file) : ErrorInfo{};
+}
+
 void CharacterServerBus::Unload(uint client, const QString &id)
 {
     if (agent::ServerClient *owner = callersClient(client))

@@ -45,6 +45,7 @@ public slots:
     void Disconnect(uint client);
     void Activate(uint client);
     ErrorInfo Load(uint client, const QString &id, const QString &file);
+    ErrorInfo Replace(uint client, const QString &id, const QString &file);
     void Unload(uint client, const QString &id);
     ErrorInfo Show(uint client, const QString &id, bool fast);
     ErrorInfo Hide(uint client, const QString &id, bool fast);

@@ -142,13 +142,18 @@ void CharacterBusClient::tell(const QString &method, const QVariantList &argumen
         m_bus.send(message(method, arguments));
 }
 
-ErrorInfo CharacterBusClient::load(const QString &characterId, const QString &file)
+bool CharacterBusClient::reachServer()
 {
     // A server that ended left us without characters; loading is where a new one starts. The
     // bus may not have told us yet that it ended, so we ask.
     if (m_client != 0 && !m_bus.interface()->isServiceRegistered(m_server))
         serverLost();
-    if (m_client == 0 && !connectToServer())
+    return m_client != 0 || connectToServer();
+}
+
+ErrorInfo CharacterBusClient::load(const QString &characterId, const QString &file)
+{
+    if (!reachServer())
         return serverGoneFailure();
     if (m_characters.contains(keyOf(characterId)))
         return controlFailure(AgentErrorAlreadyLoaded, QStringLiteral("Der Name \"%1\" ist schon vergeben.").arg(characterId));
@@ -156,6 +161,21 @@ ErrorInfo CharacterBusClient::load(const QString &characterId, const QString &fi
     if (!loaded.isError())
         m_characters.insert(keyOf(characterId), new RemoteCharacter(*this, characterId));
     return loaded;
+}
+
+ErrorInfo CharacterBusClient::replace(const QString &characterId, const QString &file)
+{
+    if (!reachServer())
+        return serverGoneFailure();
+    if (!m_characters.contains(keyOf(characterId)))
+        return load(characterId, file);
+    const ErrorInfo replaced = request(QStringLiteral("Replace"), {characterId, file});
+    if (replaced.isError())
+        return replaced; // the character that is there stays
+    // A new character object, with a command set of its own, as after a load.
+    delete m_characters.take(keyOf(characterId));
+    m_characters.insert(keyOf(characterId), new RemoteCharacter(*this, characterId));
+    return {};
 }
 
 ErrorInfo CharacterBusClient::unload(const QString &characterId)

@@ -32,6 +32,9 @@ public:
     ~CharacterBusClient() override;
 
     ErrorInfo load(const QString &characterId, const QString &file) override;
+    // The file is read once, by the server; another file's character is there before this
+    // one's goes, so a character that other programs hold too never leaves the screen.
+    ErrorInfo replace(const QString &characterId, const QString &file) override;
     ErrorInfo unload(const QString &characterId) override;
     AgentCharacter *character(const QString &characterId) override;
 
@@ -56,6 +59,7 @@ public:
 private:
     explicit CharacterBusClient(const QDBusConnection &bus);
     bool connectToServer();
+    bool reachServer();
     // Null when the server did not answer. A server that has gone is cleaned up after when the
     // bus reports its name gone, not in the middle of a caller's request.
     std::optional<QDBusMessage> call(const QString &method, const QVariantList &arguments) const;

@@ -71,10 +71,11 @@ ErrorInfo CharacterServer::share(const QString &file, SharedCharacter **shared)
     }
     // The service knows the character by an identifier of the server's own: the clients'
     // identifiers are theirs alone and may name other characters in other clients.
-    const QString serviceId = QStringLiteral("character-%1").arg(++m_loads);
+    const QString serviceId = QStringLiteral("character-%1").arg(m_loads + 1);
     const ErrorInfo loaded = m_service->load(serviceId, file);
     if (loaded.isError())
         return loaded;
+    ++m_loads;
     auto *character = new SharedCharacter(serviceId, key, *m_service->session(serviceId), m_service->trace());
     m_characters.insert(serviceId.toCaseFolded(), character);
     *shared = character;

@@ -60,6 +60,20 @@ ErrorInfo ServerClient::load(const QString &characterId, const QString &file)
     return {};
 }
 
+ErrorInfo ServerClient::replace(const QString &characterId, const QString &file)
+{
+    ClientCharacter *old = view(characterId);
+    if (!old || !m_server)
+        return load(characterId, file);
+    SharedCharacter *shared = nullptr;
+    const ErrorInfo loaded = m_server->share(file, &shared);
+    if (loaded.isError())
+        return loaded;
+    m_views.insert(keyOf(characterId), new ClientCharacter(*this, characterId, *shared, m_server->nextRequestOwner()));
+    drop(old);
+    return {};
+}
+
 ErrorInfo ServerClient::unload(const QString &characterId)
 {
     if (ClientCharacter *view = m_views.take(keyOf(characterId)))

@@ -22,6 +22,10 @@ public:
     ~ServerClient() override;
 
     ErrorInfo load(const QString &characterId, const QString &file) override;
+    // The new file's character is taken before the old one is let go, so a character the
+    // client keeps (or that others hold) never leaves the screen; the new view has a command
+    // set of its own, as after a load.
+    ErrorInfo replace(const QString &characterId, const QString &file) override;
     ErrorInfo unload(const QString &characterId) override;
     AgentCharacter *character(const QString &characterId) override;
     ClientCharacter *view(const QString &characterId) const;

@@ -129,6 +129,15 @@ private slots:
         QVERIFY(desk.editorHeard.has("BalloonShow Kibo"));
         QVERIFY(!desk.hostHeard.has("BalloonShow"));
 
+        // Loading again reads the file once and keeps the character on the screen; what the
+        // client had added to its menu is gone, as after any load. A file that fails costs nothing.
+        CharacterSession *shown = desk.session();
+        QVERIFY(!desk.host->replace(QStringLiteral("somebody"), happyFace()).isError());
+        QCOMPARE(desk.session(), shown);
+        QVERIFY(desk.hostCharacter()->commandList().entries().isEmpty());
+        QCOMPARE(desk.host->replace(QStringLiteral("somebody"), QStringLiteral("/nirgends.acs")).number, AgentErrorFileNotFound);
+        QVERIFY(desk.hostCharacter());
+
         // Another file is another character; the last client to let go takes it off the screen.
         QVERIFY(!desk.editor->load(QStringLiteral("zweiter"), test::fixturesDir() + "/acs/Character2.acs").isError());
         QVERIFY(desk.service->session(QStringLiteral("character-2")));

@@ -2,13 +2,14 @@
 // host for the first client, clients hear what concerns them, and a host that ends is noticed.
 // (A client that vanishes is the desktop test's killed editor.)
 
-#include "PrivateSessionBus.h"
+#include "BusOwner.h"
 
 #include "AgentCtl/Agent.h"
 #include "platform/agent/client/CharacterBusClient.h"
 #include "platform/agent/service/AgentCodes.h"
 #include "platform/system/SystemServices.h"
 #include "support/IsolatedHome.h"
+#include "support/PrivateSessionBus.h"
 #include "support/ScriptedDialogService.h"
 
 #include <QDBusConnectionInterface>
@@ -37,8 +38,10 @@ class CharacterServerBusTest : public QObject
 private:
     std::unique_ptr<test::IsolatedHome> m_home;
     test::ScriptedDialogService m_dialogs; // a failing load tells it, not a box nobody closes
-    test::PrivateSessionBus m_bus;
+    std::unique_ptr<test::PrivateSessionBus> m_bus;
     QString m_tracePath;
+
+    QDBusConnection busConnection(const QString &name) const { return QDBusConnection::connectToBus(m_bus->address(), name); }
 
     QStringList traced(const QString &prefix) const
     {
@@ -62,12 +65,15 @@ private slots:
         environment.insert(QStringLiteral("TILVANO_AUDIO"), QStringLiteral("silent"));
         environment.insert(QStringLiteral("TILVANO_AGENT_TRACE"), m_tracePath);
         environment.insert(QStringLiteral("TMPDIR"), m_home->path()); // the host's single-instance socket
-        QVERIFY2(m_bus.start(environment), "dbus-daemon is needed");
+        m_bus = std::make_unique<test::PrivateSessionBus>(QStringLiteral(TILVANO_DBUS_SESSION_CONFIG), environment);
+        QVERIFY2(!m_bus->address().isEmpty(), "dbus-daemon is needed");
     }
 
     void cleanupTestCase()
     {
-        m_bus.stop();
+        if (m_bus)
+            test::endBusOwner(m_bus->address(), Host, SIGTERM);
+        m_bus.reset();
         SystemServices::setDialogs(nullptr);
         m_home.reset();
     }
@@ -75,7 +81,7 @@ private slots:
     // The editor's way in: its Kibo over a client that the bus found the host for.
     void theBusStartsTheHostForTheFirstClient()
     {
-        QDBusConnection bus = m_bus.connect(QStringLiteral("editor"));
+        QDBusConnection bus = busConnection(QStringLiteral("editor"));
         QVERIFY(!bus.interface()->isServiceRegistered(Host));
         setAgentControlFactory([&bus](QWidget *) -> std::unique_ptr<AgentControl> { return CharacterBusClient::create(bus); });
         {
@@ -100,8 +106,8 @@ private slots:
 
     void eachClientHearsWhatConcernsIt()
     {
-        QDBusConnection busA = m_bus.connect(QStringLiteral("a"));
-        QDBusConnection busB = m_bus.connect(QStringLiteral("b"));
+        QDBusConnection busA = busConnection(QStringLiteral("a"));
+        QDBusConnection busB = busConnection(QStringLiteral("b"));
         std::unique_ptr<CharacterBusClient> a = CharacterBusClient::create(busA);
         std::unique_ptr<CharacterBusClient> b = CharacterBusClient::create(busB);
         QVERIFY(a && b);
@@ -139,12 +145,12 @@ private slots:
 
     void aHostThatEndsIsNoticed()
     {
-        QDBusConnection bus = m_bus.connect(QStringLiteral("survivor"));
+        QDBusConnection bus = busConnection(QStringLiteral("survivor"));
         setAgentControlFactory([&bus](QWidget *) -> std::unique_ptr<AgentControl> { return CharacterBusClient::create(bus); });
         {
             Agent kibo;
             QVERIFY(kibo.InitLastAgent());
-            QVERIFY(m_bus.endOwner(Host, SIGKILL));
+            QVERIFY(test::endBusOwner(m_bus->address(), Host, SIGKILL));
             // The character went with the host: Kibo fails as it does without a character.
             QString unheard = QStringLiteral("Hallo?");
             QTRY_VERIFY(!kibo.SpeakIt(unheard));

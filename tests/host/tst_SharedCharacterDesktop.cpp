@@ -2,9 +2,10 @@
 // character on the screen, whose menu is the editor's while the editor is the active
 // program, and which stays whole, commands and all, when the editor is killed.
 
-#include "PrivateSessionBus.h"
+#include "BusOwner.h"
 
 #include "support/IsolatedHome.h"
+#include "support/PrivateSessionBus.h"
 
 #include <QApplication>
 #include <QDir>
@@ -100,7 +101,7 @@ class SharedCharacterDesktopTest : public QObject
 
 private:
     std::unique_ptr<test::IsolatedHome> m_home;
-    test::PrivateSessionBus m_bus;
+    std::unique_ptr<test::PrivateSessionBus> m_bus;
     QProcessEnvironment m_environment;
     QString m_tracePath;
     QProcess m_host;
@@ -166,8 +167,9 @@ private slots:
         m_environment.insert(QStringLiteral("TILVANO_AUDIO"), QStringLiteral("silent"));
         m_environment.insert(QStringLiteral("TILVANO_AGENT_TRACE"), m_tracePath);
         m_environment.insert(QStringLiteral("TMPDIR"), m_home->path());
-        QVERIFY(m_bus.start(m_environment));
-        m_environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_bus.address());
+        m_bus = std::make_unique<test::PrivateSessionBus>(QStringLiteral(TILVANO_DBUS_SESSION_CONFIG), m_environment);
+        QVERIFY(!m_bus->address().isEmpty());
+        m_environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_bus->address());
 
         start(m_host, QStringLiteral("tilvano"));
         QTRY_VERIFY_WITH_TIMEOUT(!traced(QStringLiteral("Show")).isEmpty(), StartTimeoutMs);
@@ -186,7 +188,7 @@ private slots:
                 process->kill();
             process->waitForFinished();
         }
-        m_bus.stop();
+        m_bus.reset();
         m_home.reset();
     }
 

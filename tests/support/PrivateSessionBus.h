@@ -11,9 +11,16 @@ namespace tilvano::test {
 // when no daemon could be started.
 class PrivateSessionBus {
 public:
-    PrivateSessionBus()
+    PrivateSessionBus() : PrivateSessionBus(QString(), QProcessEnvironment::systemEnvironment()) {}
+    // configFile: a bus configuration of the build's, such as one that starts this build's
+    // programs when a client asks for them; empty: a plain session bus. The programs the bus
+    // starts run with `environment`.
+    PrivateSessionBus(const QString &configFile, const QProcessEnvironment &environment)
     {
-        m_daemon.start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address=1"});
+        const QString configuration
+            = configFile.isEmpty() ? QStringLiteral("--session") : QStringLiteral("--config-file=") + configFile;
+        m_daemon.setProcessEnvironment(environment);
+        m_daemon.start(QStringLiteral("dbus-daemon"), {configuration, "--nofork", "--print-address=1"});
         if (!m_daemon.waitForStarted())
             return;
         const QDeadlineTimer deadline(10000);

@@ -1,14 +1,23 @@
 // One behavioural suite for every implementation of the character service: the recording
-// double that the Parts are tested against, and the real service. Every case runs once per
-// implementation, and they must agree; a difference means the double no longer tells the
-// truth. Another implementation joins with one entry in servicesUnderTest().
+// double that the Parts are tested against, the real service, and the client that reaches the
+// session's character server over the bus. Every case runs once per implementation, and they
+// must agree; a difference means the double (or the client) no longer tells the truth.
+// Another implementation joins with one entry in servicesUnderTest().
+
+#include "ComparedServiceOptions.h"
 
 #include "AgentCtl/Agent.h"
+#include "platform/agent/client/CharacterBusClient.h"
+#include "platform/agent/client/CharacterBusNames.h"
 #include "platform/agent/service/AgentCodes.h"
 #include "platform/agent/service/AgentService.h"
 #include "support/AgentTestBench.h"
+#include "support/PrivateSessionBus.h"
 
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
 #include <QPointer>
+#include <QProcess>
 #include <QTest>
 
 #include <functional>
@@ -35,6 +44,11 @@ public:
     virtual void runQueuedRequests() = 0;
     // The character file its controls load.
     virtual QString characterFile() const = 0;
+    // Why it cannot be tested; empty when it can.
+    virtual QString problem() const
+    {
+        return characterFile().isEmpty() ? QStringLiteral("the shipped character must be built") : QString();
+    }
 };
 
 class RecordingService : public ServiceUnderTest
@@ -65,14 +79,7 @@ class RealService : public ServiceUnderTest
 public:
     std::unique_ptr<AgentControl> makeControl() override
     {
-        agent::AgentServiceOptions options;
-        options.clockMode = agent::AgentClock::Mode::Manual;
-        options.randomSeed = 7;
-        options.idle.firstDelayMs = 24 * 3600 * 1000; // idling is not what is compared here
-        agent::AgentSettings settings;
-        settings.speechOutput = false; // sentences paced on the clock, no sound server needed
-        options.settings = settings;
-        auto service = std::make_unique<agent::AgentService>(nullptr, options);
+        auto service = std::make_unique<agent::AgentService>(nullptr, comparedServiceOptions());
         m_service = service.get();
         return service;
     }
@@ -87,6 +94,65 @@ private:
     QPointer<agent::AgentService> m_service;
 };
 
+// The same service behind the bus: a character server in a process of its own, on a bus of
+// its own, whose clock the suite moves; the controls are bus clients.
+class BusClientService : public ServiceUnderTest
+{
+public:
+    BusClientService()
+        : m_connectionName(QStringLiteral("suite-%1").arg(++s_instances))
+    {
+        if (m_bus.address().isEmpty())
+            return;
+        m_connection = QDBusConnection::connectToBus(m_bus.address(), m_connectionName);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_bus.address());
+        m_server.setProcessEnvironment(environment);
+        m_server.setProcessChannelMode(QProcess::ForwardedChannels);
+        m_server.start(QStringLiteral(CHARACTERSERVER_PEER), {});
+        // Not listening by then is the problem() each case reports.
+        (void)QTest::qWaitFor([this] { return serverListens() || m_server.state() == QProcess::NotRunning; }, 60000);
+    }
+    ~BusClientService() override
+    {
+        m_server.terminate();
+        if (!m_server.waitForFinished(10000))
+            m_server.kill();
+        m_server.waitForFinished();
+        QDBusConnection::disconnectFromBus(m_connectionName);
+    }
+    std::unique_ptr<AgentControl> makeControl() override { return agent::CharacterBusClient::create(m_connection); }
+    void runQueuedRequests() override
+    {
+        QDBusMessage advance = QDBusMessage::createMethodCall(agent::bus::serviceName(), QStringLiteral("/TestClock"),
+                                                              QStringLiteral("org.lorvat.Tilvano.TestClock"),
+                                                              QStringLiteral("Advance"));
+        advance.setArguments({10 * 60 * 1000});
+        m_connection.call(advance);
+        // The events the server sent before it answered are here; hand them out.
+        QCoreApplication::processEvents();
+    }
+    QString characterFile() const override { return qEnvironmentVariable("TILVANO_MERLIN_FILE"); }
+    QString problem() const override
+    {
+        if (!serverListens())
+            return QStringLiteral("no character server on a private bus (is dbus-daemon installed?)");
+        return ServiceUnderTest::problem();
+    }
+
+private:
+    bool serverListens() const
+    {
+        return m_connection.isConnected() && m_connection.interface()->isServiceRegistered(agent::bus::serviceName());
+    }
+
+    static inline int s_instances = 0;
+    QString m_connectionName;
+    PrivateSessionBus m_bus;
+    QDBusConnection m_connection{QString()};
+    QProcess m_server;
+};
+
 using ServiceFactory = std::function<std::unique_ptr<ServiceUnderTest>()>;
 
 const std::map<QString, ServiceFactory> &servicesUnderTest()
@@ -94,6 +160,7 @@ const std::map<QString, ServiceFactory> &servicesUnderTest()
     static const std::map<QString, ServiceFactory> services{
         {QStringLiteral("double"), [] { return std::make_unique<RecordingService>(); }},
         {QStringLiteral("service"), [] { return std::make_unique<RealService>(); }},
+        {QStringLiteral("bus client"), [] { return std::make_unique<BusClientService>(); }},
     };
     return services;
 }
@@ -144,16 +211,21 @@ private:
             addCase(name);
     }
 
-    void startService(const QString &name)
+    bool startService(const QString &name)
     {
         m_service = servicesUnderTest().at(name)();
-        QVERIFY2(!m_service->characterFile().isEmpty(), "the shipped character must be built");
+        const QString problem = m_service->problem();
+        if (!problem.isEmpty())
+            qWarning("%s", qPrintable(problem));
+        return problem.isEmpty();
     }
 
     // A control of the service with the character loaded and its events recorded.
     AgentCharacter *loadCharacter()
     {
         m_control = m_service->makeControl();
+        if (!m_control)
+            return nullptr;
         recordEvents(*m_control, &m_events);
         const ErrorInfo loaded = m_control->load(kId, m_service->characterFile());
         if (loaded.isError())
@@ -166,7 +238,8 @@ private:
     {
         setAgentControlFactory([this](QWidget *) {
             std::unique_ptr<AgentControl> control = m_service->makeControl();
-            recordEvents(*control, &m_events);
+            if (control)
+                recordEvents(*control, &m_events);
             return control;
         });
         auto agent = std::make_unique<Agent>();
@@ -218,7 +291,7 @@ private slots:
         QFETCH(QStringList, requests);
         QFETCH(QString, visibleAfterEach);
         QFETCH(QStringList, events);
-        startService(service);
+        QVERIFY(startService(service));
         AgentCharacter *character = loadCharacter();
         QVERIFY(character);
         QString seen;
@@ -256,7 +329,7 @@ private slots:
     void voiceIdsTheServiceReportsAreTakenBack()
     {
         QFETCH(QString, service);
-        startService(service);
+        QVERIFY(startService(service));
         AgentCharacter *character = loadCharacter();
         QVERIFY(character);
         // The shipped character names no voice of its own: it speaks German, with Stefan.
@@ -280,7 +353,7 @@ private slots:
     void commandNamesIgnoreCase()
     {
         QFETCH(QString, service);
-        startService(service);
+        QVERIFY(startService(service));
         AgentCharacter *character = loadCharacter();
         QVERIFY(character);
         AgentCommands &commands = character->commands();
@@ -300,7 +373,7 @@ private slots:
         // A macro of one speak, one think and one play line, with the character hiding after
         // each sentence: every line is seen, each after a show of its own.
         QFETCH(QString, service);
-        startService(service);
+        QVERIFY(startService(service));
         std::unique_ptr<Agent> agent = agentOnService();
         agent->setHideAfterAnimation(true);
         QString macro = QStringLiteral("Kibo.SpeakIt \"Hallo\"<!!BR!!>Kibo.Think \"Hm\"<!!BR!!>Kibo.PlayAni \"Greet\"");
@@ -316,7 +389,7 @@ private slots:
     void aHiddenCharacterMovedStaysHidden()
     {
         QFETCH(QString, service);
-        startService(service);
+        QVERIFY(startService(service));
         std::unique_ptr<Agent> agent = agentOnService();
         QVERIFY(!agent->visible());
         agent->MoveTo(300, 200, QVariant());

@@ -2,9 +2,8 @@
 // character on the screen, whose menu is the editor's while the editor is the active
 // program, and which stays whole, commands and all, when the editor is killed.
 
-#include "BusOwner.h"
-
 #include "support/IsolatedHome.h"
+#include "support/PrivateDesktop.h"
 #include "support/PrivateSessionBus.h"
 
 #include <QApplication>
@@ -52,46 +51,18 @@ QStringList windowsTitled(const QString &title, qint64 pid = 0)
     return lines(run(QStringLiteral("xdotool"), arguments));
 }
 
-// A display of the test's own (Xvfb picks a free number) with openbox managing it.
-class VirtualDesktop
+// openbox is at work once it has put its check window on the root window.
+bool windowManagerWorks()
 {
-public:
-    bool start()
-    {
-        m_server.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                                                 QStringLiteral("0"), QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"),
-                                                 QStringLiteral("tcp")});
-        if (!m_server.waitForStarted() || !m_server.waitForReadyRead(20000))
+    const QDeadlineTimer deadline(20000);
+    while (!run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
+                .contains(QLatin1String("window id"))) {
+        if (deadline.hasExpired())
             return false;
-        const QString display = QLatin1Char(':') + QString::fromLatin1(m_server.readLine()).trimmed();
-        qputenv("DISPLAY", display.toLocal8Bit());
-        m_windowManager.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
-        if (!m_windowManager.waitForStarted())
-            return false;
-        // openbox is at work once it has put its check window on the root window.
-        const QDeadlineTimer deadline(20000);
-        while (!run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")})
-                    .contains(QLatin1String("window id"))) {
-            if (deadline.hasExpired())
-                return false;
-            QThread::msleep(50);
-        }
-        return true;
+        QThread::msleep(50);
     }
-    ~VirtualDesktop()
-    {
-        for (QProcess *process : {&m_windowManager, &m_server}) {
-            process->terminate();
-            if (!process->waitForFinished(5000))
-                process->kill();
-            process->waitForFinished();
-        }
-    }
-
-private:
-    QProcess m_server;
-    QProcess m_windowManager;
-};
+    return true;
+}
 
 } // namespace
 
@@ -237,13 +208,13 @@ private slots:
 
 int main(int argc, char *argv[])
 {
-    VirtualDesktop desktop;
-    if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty()
-        || QStandardPaths::findExecutable(QStringLiteral("openbox")).isEmpty() || !desktop.start()) {
-        std::fprintf(stderr, "Xvfb and openbox are needed for this test\n");
+    test::PrivateDesktop desktop;
+    QString problem;
+    if (!desktop.start(&problem) || !windowManagerWorks()) {
+        std::fprintf(stderr, "a display with a window manager is needed for this test: %s\n",
+                     problem.isEmpty() ? "openbox did not take the display" : qPrintable(problem));
         return 1;
     }
-    qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication application(argc, argv);
     SharedCharacterDesktopTest test;
     return QTest::qExec(&test, argc, argv);

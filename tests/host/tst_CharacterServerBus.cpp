@@ -29,6 +29,19 @@ namespace {
 const QString Host = QStringLiteral("org.lorvat.Tilvano");
 const QString Merlin = QStringLiteral("Merlin.acs");
 
+// The bus a process was started by: the bus tells the programs it starts where it is.
+QString starterAddressOf(qint64 pid)
+{
+    QFile environment(QStringLiteral("/proc/%1/environ").arg(pid));
+    if (!environment.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray prefix("DBUS_STARTER_ADDRESS=");
+    for (const QByteArray &variable : environment.readAll().split('\0'))
+        if (variable.startsWith(prefix))
+            return QString::fromUtf8(variable.mid(prefix.size()));
+    return {};
+}
+
 } // namespace
 
 class CharacterServerBusTest : public QObject
@@ -88,6 +101,8 @@ private slots:
             Agent kibo;
             QVERIFY(kibo.InitLastAgent());
             QVERIFY(bus.interface()->isServiceRegistered(Host));
+            // Started by the bus from the build's service file, not by the client's fallback.
+            QVERIFY(starterAddressOf(test::busOwnerProcess(m_bus->address(), Host)) == m_bus->address());
             kibo.setMenuCaption(QStringLiteral("Ablaufwerk-Menü"));
             QCOMPARE(kibo.MenuCaption(), QStringLiteral("Ablaufwerk-Menü"));
             QVERIFY(kibo.AnimationNames().contains(QStringLiteral("Wave")));

@@ -4,16 +4,11 @@ namespace tilvano::mail {
 
 class MailService;
 
-// The process's mail service. Programs use the Maildir one, created on first
-// use; tests put a double in its place. The setter does not take ownership.
+// The process's mail service as found in the ServiceRegistry: a double where a
+// test put one in place, else the one that follows the stored settings.
 class MailServices {
 public:
     static MailService &mail();
-    static void setMail(MailService *service);
-
-    // Forgets the double and drops the real service, so that the next use
-    // creates it afresh.
-    static void resetForTesting();
 };
 
 } // namespace tilvano::mail

@@ -1,24 +1,13 @@
 #include "platform/messenger/MessengerFactory.h"
 
 #include "platform/messenger/XmppMessengerFactory.h"
+#include "platform/system/ServiceRegistry.h"
 
 namespace tilvano::messenger {
 
-namespace {
-
-MessengerFactory *chosenFactory = nullptr;
-
-} // namespace
-
 MessengerFactory &MessengerFactory::current()
 {
-    static XmppMessengerFactory xmpp;
-    return chosenFactory ? *chosenFactory : xmpp;
-}
-
-void MessengerFactory::setCurrent(MessengerFactory *factory)
-{
-    chosenFactory = factory;
+    return ServiceRegistry::get<MessengerFactory>([] { return std::make_unique<XmppMessengerFactory>(); });
 }
 
 } // namespace tilvano::messenger

@@ -14,11 +14,9 @@ public:
     virtual ~MessengerFactory() = default;
     virtual std::unique_ptr<Messenger> createMessenger(ErrorInfo &error) = 0;
 
-    // The factory pages use: the XMPP messenger for the stored account unless
-    // another one was set. Setting null goes back to that one. The factory set
-    // is not owned and must outlive its use.
+    // The factory pages use, as found in the ServiceRegistry: a test's double
+    // where one was put in place, else the XMPP messenger for the stored account.
     static MessengerFactory &current();
-    static void setCurrent(MessengerFactory *factory);
 };
 
 } // namespace tilvano::messenger

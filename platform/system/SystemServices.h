@@ -6,8 +6,9 @@ class Registry;
 class DialogService;
 class ShellExecutor;
 
-// The process's system stand-ins. Programs use the real ones, created on first
-// use; tests put doubles in their place. Setters do not take ownership.
+// The system stand-ins as the process finds them in the ServiceRegistry: a
+// double or a program's own where one was put in place, else the real one,
+// made on first use.
 class SystemServices {
 public:
     static Registry &registry();
@@ -18,13 +19,11 @@ public:
     // its own dialog service in place. Command-line tools have none.
     static bool userInterfaceAvailable();
 
+    // For programs that keep a store or dialogs of their own (the settings
+    // tool its checked store, the host a gate in front of the dialogs): the
+    // same as ServiceRegistry::replace. Null takes it back.
     static void setRegistry(Registry *registry);
     static void setDialogs(DialogService *dialogs);
-    static void setShell(ShellExecutor *shell);
-
-    // Forgets every double and closes the real instances, so that the next use
-    // opens them afresh (for example after a test changed XDG_CONFIG_HOME).
-    static void resetForTesting();
 };
 
 } // namespace tilvano

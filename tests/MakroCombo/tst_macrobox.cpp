@@ -2,7 +2,7 @@
 
 #include "common/MacroStore.h"
 #include "common/SettingsStore.h"
-#include "platform/system/SystemServices.h"
+#include "platform/system/ServiceRegistry.h"
 #include "support/IsolatedHome.h"
 #include "support/RecordingShellExecutor.h"
 
@@ -64,11 +64,11 @@ private slots:
     void init()
     {
         m_home = std::make_unique<test::IsolatedHome>();
-        SystemServices::setShell(&m_shell);
+        ServiceRegistry::replace<ShellExecutor>(&m_shell);
     }
     void cleanup()
     {
-        SystemServices::setShell(nullptr);
+        ServiceRegistry::replace<ShellExecutor>(nullptr);
         m_shell.clear();
         m_home.reset();
     }

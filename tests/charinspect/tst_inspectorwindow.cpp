@@ -3,7 +3,7 @@
 
 #include "platform/agent/service/AgentService.h"
 #include "platform/agent/service/CharacterSession.h"
-#include "platform/system/SystemServices.h"
+#include "platform/system/ServiceRegistry.h"
 #include "platform/system/WindowsDirectory.h"
 #include "support/IsolatedHome.h"
 #include "support/ScriptedDialogService.h"
@@ -126,7 +126,7 @@ private slots:
         qputenv("TILVANO_AGENT_TRACE", m_traceDir.filePath("trace.txt").toLocal8Bit());
         QFile::remove(m_traceDir.filePath("trace.txt"));
         m_dialogs.clear();
-        SystemServices::setDialogs(&m_dialogs);
+        ServiceRegistry::replace<DialogService>(&m_dialogs);
         m_enginesInstalled = true;
         m_enginesCreated = 0;
     }
@@ -134,7 +134,7 @@ private slots:
     void cleanup()
     {
         m_window.reset();
-        SystemServices::setDialogs(nullptr);
+        ServiceRegistry::replace<DialogService>(nullptr);
         qunsetenv("TILVANO_AGENT_TRACE");
         m_home.reset();
     }

@@ -1,6 +1,6 @@
 #include "common/ErrorLog.h"
 #include "common/SettingsStore.h"
-#include "platform/system/SystemServices.h"
+#include "platform/system/ServiceRegistry.h"
 #include "support/IsolatedHome.h"
 #include "support/ScriptedDialogService.h"
 
@@ -14,7 +14,7 @@ private slots:
     void init()
     {
         m_home = std::make_unique<test::IsolatedHome>();
-        SystemServices::setDialogs(&m_dialogs);
+        ServiceRegistry::replace<DialogService>(&m_dialogs);
         m_dialogs.clear();
         m_install = m_home->path() + QStringLiteral("/install/");
         QDir().mkpath(m_install);
@@ -22,7 +22,7 @@ private slots:
     }
     void cleanup()
     {
-        SystemServices::setDialogs(nullptr);
+        ServiceRegistry::replace<DialogService>(nullptr);
         m_home.reset();
     }
 

@@ -2,6 +2,7 @@
 #include "common/basRegistry.h"
 #include "common/mShellExecute.h"
 #include "platform/system/Registry.h"
+#include "platform/system/ServiceRegistry.h"
 #include "platform/system/SystemServices.h"
 #include "support/IsolatedHome.h"
 #include "support/RecordingShellExecutor.h"
@@ -22,11 +23,11 @@ private slots:
         m_home = std::make_unique<test::IsolatedHome>();
         m_shell.clear();
         m_shell.setResult(ShellExecutor::Success);
-        SystemServices::setShell(&m_shell);
+        ServiceRegistry::replace<ShellExecutor>(&m_shell);
     }
     void cleanup()
     {
-        SystemServices::setShell(nullptr);
+        ServiceRegistry::replace<ShellExecutor>(nullptr);
         m_home.reset();
     }
 

@@ -1,6 +1,6 @@
 #include "common/SettingsStore.h"
 #include "platform/system/SqliteRegistry.h"
-#include "platform/system/SystemServices.h"
+#include "platform/system/ServiceRegistry.h"
 #include "support/IsolatedHome.h"
 #include "support/ScriptedDialogService.h"
 
@@ -70,7 +70,7 @@ private slots:
         QFETCH(bool, savesStored);
         QFETCH(QString, told);
         test::ScriptedDialogService dialogs;
-        SystemServices::setDialogs(&dialogs);
+        ServiceRegistry::replace<DialogService>(&dialogs);
         const QString folder = m_home->configHome() + QStringLiteral("/tilvano");
         QFile file(problem == QLatin1String("blocked") ? folder : SqliteRegistry::defaultPath());
         QDir().mkpath(QFileInfo(file).path());
@@ -100,7 +100,7 @@ private slots:
         }
         QTest::qWait(10);
         QCOMPARE(dialogs.shown().size(), 1);
-        SystemServices::setDialogs(nullptr);
+        ServiceRegistry::replace<DialogService>(nullptr);
     }
 
     void booleansConvert()

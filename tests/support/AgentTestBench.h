@@ -3,6 +3,7 @@
 #include "AgentCtl/Agent.h"
 #include "common/AgentInterface.h"
 #include "common/SettingsStore.h"
+#include "platform/system/ServiceRegistry.h"
 #include "platform/system/SystemServices.h"
 #include "support/IsolatedHome.h"
 #include "support/RecordingAgentControl.h"
@@ -25,8 +26,8 @@ public:
     AgentTestBench()
     {
         home = std::make_unique<IsolatedHome>();
-        SystemServices::setDialogs(&dialogs);
-        SystemServices::setShell(&shell);
+        ServiceRegistry::replace<DialogService>(&dialogs);
+        ServiceRegistry::replace<ShellExecutor>(&shell);
         installPath = home->path() + QStringLiteral("/install/");
         QDir().mkpath(installPath);
         saveStored(QStringLiteral("InstallPath"), installPath);
@@ -44,8 +45,8 @@ public:
     ~AgentTestBench()
     {
         setAgentControlFactory({});
-        SystemServices::setDialogs(nullptr);
-        SystemServices::setShell(nullptr);
+        ServiceRegistry::replace<DialogService>(nullptr);
+        ServiceRegistry::replace<ShellExecutor>(nullptr);
     }
 
     static void saveStored(const QString &key, const QString &value)

@@ -4,7 +4,7 @@
 #include <QtGlobal>
 
 #ifdef TILVANO_HAVE_SYSTEM
-#include "platform/system/SystemServices.h"
+#include "platform/system/ServiceRegistry.h"
 #endif
 
 namespace tilvano::test {
@@ -26,14 +26,14 @@ IsolatedHome::IsolatedHome()
     qputenv("XDG_RUNTIME_DIR", runtimeDir().toUtf8());
     qputenv("XDG_CACHE_HOME", root.filePath(QStringLiteral("cache")).toUtf8());
 #ifdef TILVANO_HAVE_SYSTEM
-    SystemServices::resetForTesting();
+    ServiceRegistry::reset();
 #endif
 }
 
 IsolatedHome::~IsolatedHome()
 {
 #ifdef TILVANO_HAVE_SYSTEM
-    SystemServices::resetForTesting();
+    ServiceRegistry::reset();
 #endif
     for (const char *name : kVariables)
         qunsetenv(name);

@@ -7,7 +7,8 @@ namespace tilvano::test {
 
 // Points HOME and the XDG folders at a fresh temporary folder for the lifetime
 // of the object, so a test sees no settings, characters or files but its own.
-// Also drops the process's open settings store so the next use opens the new one.
+// Also resets the ServiceRegistry, so the next use opens the new settings store
+// and no double of an earlier test is left in place.
 class IsolatedHome {
 public:
     IsolatedHome();

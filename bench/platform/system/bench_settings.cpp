@@ -4,7 +4,7 @@
 // file synced after every save.
 
 #include "common/SettingsStore.h"
-#include "platform/system/SystemServices.h"
+#include "platform/system/ServiceRegistry.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -27,7 +27,7 @@ QTemporaryDir &home()
     static QTemporaryDir dir;
     static const bool configured = [] {
         qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
-        SystemServices::resetForTesting();
+        ServiceRegistry::reset();
         return true;
     }();
     (void)configured;

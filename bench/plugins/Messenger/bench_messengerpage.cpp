@@ -12,6 +12,8 @@
 #include "common/MacroStore.h"
 #include "platform/messenger/MessengerAccount.h"
 #include "platform/messenger/MessengerFactory.h"
+#include "platform/system/ServiceRegistry.h"
+#include "platform/system/SystemServices.h"
 #include "platform/messenger/XmppMessenger.h"
 #include "plugins/Messenger/Main.h"
 #include "support/AgentTestBench.h"
@@ -37,8 +39,8 @@ public:
 // would only add D-Bus noise).
 class QuietXmppFactory : public MessengerFactory {
 public:
-    QuietXmppFactory() { setCurrent(this); }
-    ~QuietXmppFactory() override { setCurrent(nullptr); }
+    QuietXmppFactory() { ServiceRegistry::replace<MessengerFactory>(this); }
+    ~QuietXmppFactory() override { ServiceRegistry::replace<MessengerFactory>(nullptr); }
     std::unique_ptr<Messenger> createMessenger(ErrorInfo &error) override
     {
         return XmppMessenger::create(error, std::make_unique<SilentNotifier>());

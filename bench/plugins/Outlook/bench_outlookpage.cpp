@@ -79,7 +79,6 @@ void BM_NewMailToMacro(benchmark::State &state)
 {
     test::AgentTestBench bench;
     test::AgentTestBench::saveStored(QStringLiteral("Logging"), QStringLiteral("0"));
-    mail::MailServices::resetForTesting();
     const QString maildir = QDir::homePath() + QStringLiteral("/Maildir");
     for (const char *sub : {"cur", "new", "tmp"})
         QDir().mkpath(maildir + QLatin1Char('/') + QLatin1String(sub));
@@ -116,7 +115,6 @@ void BM_NewMailToMacro(benchmark::State &state)
     }
     page.reset();
     agent.reset();
-    mail::MailServices::resetForTesting();
 }
 BENCHMARK(BM_NewMailToMacro)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(200);
 
@@ -161,7 +159,6 @@ void BM_ImapAppendToMacro(benchmark::State &state)
     }
     test::AgentTestBench bench;
     test::AgentTestBench::saveStored(QStringLiteral("Logging"), QStringLiteral("0"));
-    mail::MailServices::resetForTesting();
     const auto mailSetting = [](const char *key, const QString &value) {
         SaveSetting(settingsApplication(), QStringLiteral("Mail"), QLatin1String(key), value);
     };
@@ -225,7 +222,6 @@ void BM_ImapAppendToMacro(benchmark::State &state)
         state.counters["after_server_told_ms"] = ours[ours.size() / 2];
     page.reset();
     agent.reset();
-    mail::MailServices::resetForTesting();
 }
 BENCHMARK(BM_ImapAppendToMacro)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(50);
 

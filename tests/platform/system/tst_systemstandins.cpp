@@ -3,10 +3,12 @@
 #include "platform/system/Registry.h"
 #include "platform/system/RegularFile.h"
 #include "platform/system/RunKeyMirror.h"
+#include "platform/system/ServiceRegistry.h"
 #include "platform/system/ShellExecutor.h"
 #include "platform/system/SingleInstance.h"
 #include "platform/system/SystemServices.h"
 #include "platform/system/WindowsDirectory.h"
+#include "support/FailingRegistry.h"
 #include "support/IsolatedHome.h"
 
 #include <QtTest>
@@ -18,6 +20,27 @@
 #include <unistd.h>
 
 using namespace tilvano;
+
+namespace {
+
+// Two services of a test's own, the second made by a factory that uses the first.
+struct Clock {
+    virtual ~Clock() = default;
+    virtual QString name() const = 0;
+};
+struct Alarm {
+    QString clockName;
+};
+
+struct NamedClock final : Clock {
+    NamedClock(QString name, QStringList &gone) : m_name(std::move(name)), m_gone(gone) {}
+    ~NamedClock() override { m_gone.append(m_name); }
+    QString name() const override { return m_name; }
+    QString m_name;
+    QStringList &m_gone;
+};
+
+} // namespace
 
 class TestSystemStandIns : public QObject {
     Q_OBJECT
@@ -247,6 +270,90 @@ private slots:
             QVERIFY(!file.isOpen());
             QVERIFY(!error.isEmpty());
             QVERIFY(!readRegularFile(path, 1024));
+        }
+    }
+
+    // A replacement goes before the installed default, which goes before the
+    // built-in one; each is made once, on first use; reset() takes back the
+    // replacement and drops what was made, newest first, but keeps what was installed.
+    void serviceRegistryChoosesAndResetsInOrder()
+    {
+        QStringList made, gone;
+        const auto clock = [&made, &gone](const QString &name) {
+            return [&made, &gone, name]() -> std::unique_ptr<Clock> {
+                made.append(name);
+                return std::make_unique<NamedClock>(name, gone);
+            };
+        };
+        const auto builtIn = clock(QStringLiteral("built-in"));
+        const auto alarm = [] {
+            return ServiceRegistry::get<Alarm>([] {
+                return std::make_unique<Alarm>(Alarm{ServiceRegistry::get<Clock>([]() -> std::unique_ptr<Clock> {
+                    return nullptr; // never asked: the clock is there first
+                }).name()});
+            });
+        };
+
+        QCOMPARE(ServiceRegistry::get<Clock>(builtIn).name(), QStringLiteral("built-in"));
+        QCOMPARE(alarm().clockName, QStringLiteral("built-in"));
+        QCOMPARE(&ServiceRegistry::get<Clock>(builtIn), &ServiceRegistry::get<Clock>(builtIn));
+        QCOMPARE(made, QStringList{QStringLiteral("built-in")});
+
+        QStringList unused;
+        NamedClock replacement(QStringLiteral("double"), unused);
+        ServiceRegistry::replace<Clock>(&replacement);
+        QVERIFY(ServiceRegistry::isReplaced<Clock>());
+        QCOMPARE(ServiceRegistry::get<Clock>(builtIn).name(), QStringLiteral("double"));
+        ServiceRegistry::replace<Clock>(nullptr);
+        QCOMPARE(ServiceRegistry::get<Clock>(builtIn).name(), QStringLiteral("built-in"));
+
+        ServiceRegistry::installDefault<Clock>(clock(QStringLiteral("installed")));
+        ServiceRegistry::replace<Clock>(&replacement);
+        ServiceRegistry::reset();
+        QVERIFY(!ServiceRegistry::isReplaced<Clock>());
+        QCOMPARE(gone, QStringList{QStringLiteral("built-in")});
+        QCOMPARE(ServiceRegistry::get<Clock>(builtIn).name(), QStringLiteral("installed"));
+        QCOMPARE(alarm().clockName, QStringLiteral("installed"));
+        ServiceRegistry::reset();
+        QCOMPARE(gone, (QStringList{QStringLiteral("built-in"), QStringLiteral("installed")}));
+        QCOMPARE(made, (QStringList{QStringLiteral("built-in"), QStringLiteral("installed")}));
+        ServiceRegistry::installDefault<Clock>({});
+    }
+
+    // The double that refuses writes refuses them as the real store does when
+    // it cannot write: false, a reason, nothing stored, reads unharmed.
+    void refusedWritesLookAlikeFromTheStoreAndItsDouble_data()
+    {
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("store folder blocked") << QStringLiteral("blocked");
+        QTest::newRow("double, named value") << QStringLiteral("named");
+        QTest::newRow("double, second write") << QStringLiteral("second");
+    }
+    void refusedWritesLookAlikeFromTheStoreAndItsDouble()
+    {
+        QFETCH(QString, refusal);
+        const QString key = QStringLiteral("HKCU\\Software\\Lorvat\\Misc");
+        if (refusal == QLatin1String("blocked"))
+            writeFile(m_home->configHome() + QStringLiteral("/tilvano"), "kein Ordner");
+        else
+            QVERIFY(SystemServices::registry().setValue(key, QStringLiteral("Before"), RegistryValue::fromDWord(1)));
+        test::FailingRegistry failing(SystemServices::registry());
+        if (refusal == QLatin1String("named"))
+            failing.failValue(QStringLiteral("hkey_current_user/software/lorvat/misc/"), QStringLiteral("userNAME"));
+        if (refusal == QLatin1String("second"))
+            failing.failWrite(2);
+        Registry &store = refusal == QLatin1String("blocked") ? SystemServices::registry() : failing;
+
+        if (refusal == QLatin1String("second"))
+            QVERIFY(store.setValue(key, QStringLiteral("First"), RegistryValue::fromDWord(1)));
+        QVERIFY(!store.setValue(key, QStringLiteral("UserName"), RegistryValue::fromString(QStringLiteral("Anna"))));
+        QVERIFY(!store.lastError().isEmpty());
+        QVERIFY(!store.value(key, QStringLiteral("UserName")));
+        if (refusal != QLatin1String("blocked")) {
+            QCOMPARE(store.value(key, QStringLiteral("Before"))->number, 1);
+            QVERIFY(store.setValue(key, QStringLiteral("After"), RegistryValue::fromDWord(2)));
+            QVERIFY(store.lastError().isEmpty());
+            QCOMPARE(failing.refusals(), 1);
         }
     }
 

@@ -2,6 +2,7 @@
 
 #include "platform/messenger/Messenger.h"
 #include "platform/messenger/MessengerFactory.h"
+#include "platform/system/ServiceRegistry.h"
 
 #include <QPointer>
 
@@ -20,8 +21,8 @@ public:
 // Hands out fake messengers, or fails as told; installed for its lifetime.
 class FakeMessengerFactory : public messenger::MessengerFactory {
 public:
-    FakeMessengerFactory() { setCurrent(this); }
-    ~FakeMessengerFactory() override { setCurrent(nullptr); }
+    FakeMessengerFactory() { ServiceRegistry::replace<MessengerFactory>(this); }
+    ~FakeMessengerFactory() override { ServiceRegistry::replace<MessengerFactory>(nullptr); }
 
     std::unique_ptr<messenger::Messenger> createMessenger(ErrorInfo &error) override
     {

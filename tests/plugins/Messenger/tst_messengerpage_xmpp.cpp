@@ -10,6 +10,7 @@
 #include "MakroCombo/MacroBox.h"
 #include "platform/messenger/MessengerAccount.h"
 #include "platform/messenger/MessengerFactory.h"
+#include "platform/system/ServiceRegistry.h"
 #include "platform/messenger/XmppMessenger.h"
 #include "plugins/Messenger/AccountFields.h"
 #include "plugins/Messenger/Main.h"
@@ -43,8 +44,8 @@ private:
 // The real messenger for the stored account, with its desktop notes recorded.
 class RecordingXmppFactory : public MessengerFactory {
 public:
-    RecordingXmppFactory() { setCurrent(this); }
-    ~RecordingXmppFactory() override { setCurrent(nullptr); }
+    RecordingXmppFactory() { ServiceRegistry::replace<MessengerFactory>(this); }
+    ~RecordingXmppFactory() override { ServiceRegistry::replace<MessengerFactory>(nullptr); }
     std::unique_ptr<Messenger> createMessenger(ErrorInfo &error) override
     {
         auto messenger = XmppMessenger::create(error, std::make_unique<RecordingNotifier>(notes));

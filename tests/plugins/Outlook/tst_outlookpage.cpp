@@ -101,7 +101,6 @@ private slots:
     void init()
     {
         bench = std::make_unique<AgentTestBench>();
-        mail::MailServices::resetForTesting();
         agent = bench->agentWithCharacter();
         // Plain sentences, so that the calls show only what the macro said.
         agent->setSpeed(-1);
@@ -115,7 +114,6 @@ private slots:
     {
         page.reset();
         agent.reset();
-        mail::MailServices::resetForTesting();
         bench.reset();
     }
 

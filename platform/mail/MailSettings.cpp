@@ -1,6 +1,6 @@
 #include "platform/mail/MailSettings.h"
 
-#include "common/SettingsStore.h"
+#include "platform/system/SettingsSection.h"
 
 #include <QDir>
 
@@ -49,47 +49,50 @@ QString MailSettings::securityName(Security security)
     return QStringLiteral("tls");
 }
 
-MailSettings MailSettings::load()
+MailSettings MailSettings::load(Registry &registry)
 {
-    const QString app = settingsApplication();
+    const SettingsSection stored(registry, kSection);
     MailSettings s;
-    s.source = GetSetting(app, kSection, kSource).trimmed().compare(QLatin1String("imap"), Qt::CaseInsensitive) == 0
+    s.source = stored.text(kSource).trimmed().compare(QLatin1String("imap"), Qt::CaseInsensitive) == 0
         ? Source::Imap
         : Source::Maildir;
-    s.maildir = GetSetting(app, kSection, kMaildir, QStringLiteral("~/Maildir"));
-    s.sentFolder = GetSetting(app, kSection, kSentFolder, QStringLiteral(".Sent"));
-    s.calendarDir = GetSetting(app, kSection, kCalendarDir, QStringLiteral("~/.calendars"));
-    s.syncCommand = GetSetting(app, kSection, kSyncCommand, QString());
-    s.imapHost = GetSetting(app, kSection, kImapHost).trimmed();
-    s.imapSecurity = securityFromName(GetSetting(app, kSection, kImapSecurity, QStringLiteral("tls")));
-    const int port = GetSetting(app, kSection, kImapPort).trimmed().toInt();
+    s.maildir = stored.text(kMaildir, QStringLiteral("~/Maildir"));
+    s.sentFolder = stored.text(kSentFolder, QStringLiteral(".Sent"));
+    s.calendarDir = stored.text(kCalendarDir, QStringLiteral("~/.calendars"));
+    s.syncCommand = stored.text(kSyncCommand);
+    s.imapHost = stored.text(kImapHost).trimmed();
+    s.imapSecurity = securityFromName(stored.text(kImapSecurity, QStringLiteral("tls")));
+    const int port = stored.text(kImapPort).trimmed().toInt();
     s.imapPort = port > 0 && port < 65536 ? port : defaultPort(s.imapSecurity);
-    s.imapUser = GetSetting(app, kSection, kImapUser).trimmed();
-    s.imapInbox = GetSetting(app, kSection, kImapInbox, QStringLiteral("INBOX")).trimmed();
-    s.imapSentFolder = GetSetting(app, kSection, kImapSentFolder, QStringLiteral("Sent")).trimmed();
+    s.imapUser = stored.text(kImapUser).trimmed();
+    s.imapInbox = stored.text(kImapInbox, QStringLiteral("INBOX")).trimmed();
+    s.imapSentFolder = stored.text(kImapSentFolder, QStringLiteral("Sent")).trimmed();
     return s;
 }
 
-void MailSettings::save() const
+bool MailSettings::save(Registry &registry) const
 {
-    const QString app = settingsApplication();
-    SaveSetting(app, kSection, kSource, sourceName(source));
-    SaveSetting(app, kSection, kMaildir, maildir);
-    SaveSetting(app, kSection, kSentFolder, sentFolder);
-    SaveSetting(app, kSection, kCalendarDir, calendarDir);
-    SaveSetting(app, kSection, kSyncCommand, syncCommand);
-    SaveSetting(app, kSection, kImapHost, imapHost);
-    SaveSetting(app, kSection, kImapPort, QString::number(imapPort));
-    SaveSetting(app, kSection, kImapSecurity, securityName(imapSecurity));
-    SaveSetting(app, kSection, kImapUser, imapUser);
-    SaveSetting(app, kSection, kImapInbox, imapInbox);
-    SaveSetting(app, kSection, kImapSentFolder, imapSentFolder);
+    SettingsSection stored(registry, kSection);
+    // Every key is written even after a refusal, so that as much as the
+    // store takes is kept; the result tells whether all of it was.
+    bool saved = stored.setText(kSource, sourceName(source));
+    saved = stored.setText(kMaildir, maildir) && saved;
+    saved = stored.setText(kSentFolder, sentFolder) && saved;
+    saved = stored.setText(kCalendarDir, calendarDir) && saved;
+    saved = stored.setText(kSyncCommand, syncCommand) && saved;
+    saved = stored.setText(kImapHost, imapHost) && saved;
+    saved = stored.setText(kImapPort, QString::number(imapPort)) && saved;
+    saved = stored.setText(kImapSecurity, securityName(imapSecurity)) && saved;
+    saved = stored.setText(kImapUser, imapUser) && saved;
+    saved = stored.setText(kImapInbox, imapInbox) && saved;
+    saved = stored.setText(kImapSentFolder, imapSentFolder) && saved;
+    return saved;
 }
 
 CredentialKey MailSettings::credentialKey() const
 {
-    return {QStringLiteral("imap"), imapUser + QLatin1Char('@') + imapHost,
-            QStringLiteral("HKEY_CURRENT_USER\\Software\\Lorvat\\Mail"), QStringLiteral("ImapPassword")};
+    return {QStringLiteral("imap"), imapUser + QLatin1Char('@') + imapHost, SettingsSection::keyPathOf(kSection),
+            QStringLiteral("ImapPassword")};
 }
 
 QString MailSettings::expandHome(const QString &path)

@@ -4,6 +4,10 @@
 
 #include <QString>
 
+namespace tilvano {
+class Registry;
+}
+
 namespace tilvano::mail {
 
 // Where the mail application finds its store, read from section "Mail" of the
@@ -28,8 +32,9 @@ struct MailSettings {
     QString imapInbox;
     QString imapSentFolder;
 
-    static MailSettings load();
-    void save() const;
+    static MailSettings load(Registry &registry);
+    // False when the store refused a key.
+    bool save(Registry &registry) const;
 
     QString maildirPath() const;
     QString sentFolderPath() const;

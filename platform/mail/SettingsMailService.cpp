@@ -3,6 +3,7 @@
 #include "platform/mail/ImapMailApplication.h"
 #include "platform/mail/MailSettings.h"
 #include "platform/mail/MaildirMailApplication.h"
+#include "platform/system/SystemServices.h"
 
 namespace tilvano::mail {
 
@@ -15,7 +16,7 @@ SettingsMailService::~SettingsMailService() = default;
 
 MailResult<std::shared_ptr<MailApplication>> SettingsMailService::createApplication()
 {
-    const MailSettings settings = MailSettings::load();
+    const MailSettings settings = MailSettings::load(SystemServices::registry());
     std::shared_ptr<MailApplication> application;
     if (settings.source == MailSettings::Source::Imap)
         application = ImapMailApplication::open(settings, m_clock);

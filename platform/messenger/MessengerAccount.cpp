@@ -1,6 +1,7 @@
 #include "platform/messenger/MessengerAccount.h"
 
-#include "common/SettingsStore.h"
+#include "platform/system/SettingText.h"
+#include "platform/system/SettingsSection.h"
 
 namespace tilvano::messenger {
 
@@ -9,11 +10,6 @@ namespace {
 // The number a failed object creation has always carried ("cannot create
 // object"), so callers that show it need nothing special.
 constexpr qint32 cannotCreateObject = 429;
-
-QString stored(const QString &key, const QString &fallback = QString())
-{
-    return GetSetting(settingsApplication(), AccountSetting::section(), key, fallback);
-}
 
 bool fail(ErrorInfo &error, const QString &description)
 {
@@ -85,14 +81,16 @@ std::optional<ServerAddress> MessengerAccount::serverOverride() const
 
 CredentialKey MessengerAccount::credentialKey() const
 {
-    return CredentialKey{QStringLiteral("xmpp"), bareJid().toLower(),
-                         QStringLiteral("HKEY_CURRENT_USER\\Software\\") + settingsApplication() + QLatin1Char('\\')
-                             + AccountSetting::section(),
+    return CredentialKey{QStringLiteral("xmpp"), bareJid().toLower(), SettingsSection::keyPathOf(AccountSetting::section()),
                          AccountSetting::passwordKey()};
 }
 
-std::optional<MessengerAccount> MessengerAccount::load(ErrorInfo &error)
+std::optional<MessengerAccount> MessengerAccount::load(Registry &registry, ErrorInfo &error)
 {
+    const SettingsSection section(registry, AccountSetting::section());
+    const auto stored = [&section](const QString &key, const QString &fallback = QString()) {
+        return section.text(key, fallback);
+    };
     MessengerAccount account;
     account.jid = stored(AccountSetting::jidKey()).trimmed();
     account.server = stored(AccountSetting::serverKey()).trimmed();
@@ -122,12 +120,15 @@ std::optional<MessengerAccount> MessengerAccount::load(ErrorInfo &error)
     return account;
 }
 
-void MessengerAccount::save() const
+bool MessengerAccount::save(Registry &registry) const
 {
-    SaveSetting(settingsApplication(), AccountSetting::section(), AccountSetting::jidKey(), jid);
-    SaveSetting(settingsApplication(), AccountSetting::section(), AccountSetting::serverKey(), server);
-    SaveSetting(settingsApplication(), AccountSetting::section(), AccountSetting::portKey(), intSetting(port));
-    SaveSetting(settingsApplication(), AccountSetting::section(), AccountSetting::requireTlsKey(), boolSetting(requireTls));
+    SettingsSection section(registry, AccountSetting::section());
+    // Every key is written even after a refusal; the result tells whether all were.
+    bool saved = section.setText(AccountSetting::jidKey(), jid);
+    saved = section.setText(AccountSetting::serverKey(), server) && saved;
+    saved = section.setText(AccountSetting::portKey(), intSetting(port)) && saved;
+    saved = section.setText(AccountSetting::requireTlsKey(), boolSetting(requireTls)) && saved;
+    return saved;
 }
 
 } // namespace tilvano::messenger

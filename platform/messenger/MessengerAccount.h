@@ -7,6 +7,10 @@
 
 #include <optional>
 
+namespace tilvano {
+class Registry;
+}
+
 namespace tilvano::messenger {
 
 // Where the account is kept: the section and its keys, shared with the
@@ -47,8 +51,9 @@ struct MessengerAccount {
 
     // Reads the stored account. Without a usable one, fills error (number,
     // German description, source) and gives nullopt.
-    static std::optional<MessengerAccount> load(ErrorInfo &error);
-    void save() const;
+    static std::optional<MessengerAccount> load(Registry &registry, ErrorInfo &error);
+    // False when the store refused a key.
+    bool save(Registry &registry) const;
 };
 
 // "host", "host:port", "[v6-address]:port" or a bare v6 address, with the

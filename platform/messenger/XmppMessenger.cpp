@@ -2,6 +2,7 @@
 
 #include "platform/messenger/FreedesktopNotifier.h"
 #include "platform/messenger/StanzaReader.h"
+#include "platform/system/SystemServices.h"
 
 #include <QPointer>
 #include <QXmlStreamWriter>
@@ -64,7 +65,7 @@ XmppMessenger::~XmppMessenger()
 
 std::unique_ptr<XmppMessenger> XmppMessenger::create(ErrorInfo &error, std::unique_ptr<DesktopNotifier> notifier)
 {
-    const std::optional<MessengerAccount> account = MessengerAccount::load(error);
+    const std::optional<MessengerAccount> account = MessengerAccount::load(SystemServices::registry(), error);
     if (!account)
         return nullptr;
     if (!notifier)

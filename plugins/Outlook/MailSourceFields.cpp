@@ -2,6 +2,7 @@
 
 #include "common/Twips.h"
 #include "platform/system/CredentialStore.h"
+#include "platform/system/SystemServices.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -145,7 +146,7 @@ bool MailSourceFields::isImap() const
 void MailSourceFields::load()
 {
     m_loading = true;
-    const MailSettings stored = MailSettings::load();
+    const MailSettings stored = MailSettings::load(SystemServices::registry());
     m_source->setCurrentIndex(stored.source == MailSettings::Source::Imap ? 1 : 0);
     m_calendar->setText(stored.calendarDir);
     m_maildir->setText(stored.maildir);
@@ -195,7 +196,7 @@ mail::MailSettings MailSourceFields::settings() const
 void MailSourceFields::save(std::function<void(bool ok)> done)
 {
     const MailSettings s = settings();
-    s.save();
+    s.save(SystemServices::registry());
     if (s.source != MailSettings::Source::Imap || s.imapUser.isEmpty() || s.imapHost.isEmpty()) {
         done(true);
         return;

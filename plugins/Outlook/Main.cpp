@@ -7,6 +7,7 @@
 #include "platform/mail/MailService.h"
 #include "platform/mail/MailServices.h"
 #include "platform/system/DialogService.h"
+#include "platform/system/SystemServices.h"
 #include "plugins/Outlook/MailConnection.h"
 #include "plugins/Outlook/MailMacroText.h"
 #include "plugins/Outlook/MailSourceFields.h"
@@ -170,7 +171,7 @@ void Main::loadSettings()
 void Main::saveSettings()
 {
     writeSetting(QStringLiteral("Active"), checkBoxValue(cbIsActive));
-    const mail::MailSettings before = mail::MailSettings::load();
+    const mail::MailSettings before = mail::MailSettings::load(SystemServices::registry());
     const bool passwordEdited = m_source->passwordField()->isModified();
     m_source->passwordField()->setModified(false);
     const QPointer<Main> self(this);
@@ -178,7 +179,7 @@ void Main::saveSettings()
     // as soon as its password is stored too.
     m_source->save([self, before, passwordEdited](bool) {
         if (self && self->oOutlook->isConnected()
-            && (passwordEdited || !(mail::MailSettings::load() == before)))
+            && (passwordEdited || !(mail::MailSettings::load(SystemServices::registry()) == before)))
             self->reconnect();
     });
 }

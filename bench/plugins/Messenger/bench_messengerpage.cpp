@@ -75,7 +75,7 @@ void BM_MessageToMacro(benchmark::State &state)
         return;
     }
     MessengerAccount{QStringLiteral("alice@localhost"), QString(), QStringLiteral("127.0.0.1"), server.port(), false}
-        .save();
+        .save(SystemServices::registry());
     SaveSetting(settingsApplication(), QStringLiteral("Messenger"), QStringLiteral("Password"), QStringLiteral("a"));
     StoreMacro(0, QStringLiteral("Nachricht"), QStringLiteral("Kibo.SpeakIt \"<FRIENDLYNAME> schreibt: <MESSAGE>\""));
     SaveSetting(settingsApplication(), QStringLiteral("Messenger"), QStringLiteral("MacroMessage"),

@@ -7,6 +7,7 @@
 #include "platform/mail/MailSettings.h"
 #include "platform/mail/MaildirMailApplication.h"
 #include "platform/mail/SettingsMailService.h"
+#include "platform/system/SystemServices.h"
 #include "support/IsolatedHome.h"
 
 #include <QDir>
@@ -65,7 +66,7 @@ private slots:
 
     void settingsDefaultsAndPaths()
     {
-        const MailSettings defaults = MailSettings::load();
+        const MailSettings defaults = MailSettings::load(SystemServices::registry());
         QCOMPARE(defaults.maildirPath(), home() + QStringLiteral("/Maildir"));
         QCOMPARE(defaults.sentFolderPath(), home() + QStringLiteral("/Maildir/.Sent"));
         QCOMPARE(defaults.calendarPath(), home() + QStringLiteral("/.calendars"));
@@ -73,7 +74,7 @@ private slots:
 
         setMailSetting(QStringLiteral("Maildir"), QStringLiteral("Mail/privat"));
         setMailSetting(QStringLiteral("SentFolder"), QStringLiteral("/var/mail/gesendet"));
-        const MailSettings custom = MailSettings::load();
+        const MailSettings custom = MailSettings::load(SystemServices::registry());
         QCOMPARE(custom.maildirPath(), home() + QStringLiteral("/Mail/privat"));
         QCOMPARE(custom.sentFolderPath(), QStringLiteral("/var/mail/gesendet"));
     }
@@ -400,7 +401,7 @@ private slots:
     {
         QVERIFY(m_inbox->create());
         setMailSetting(QStringLiteral("SyncCommand"), QStringLiteral("sleep 30"));
-        auto opened = MaildirMailApplication::open(MailSettings::load(), systemClock());
+        auto opened = MaildirMailApplication::open(MailSettings::load(SystemServices::registry()), systemClock());
         opened->setSyncTimeout(200);
         const ErrorInfo result = test::finishSendAndReceive(*opened);
         QCOMPARE(result.number, 440);

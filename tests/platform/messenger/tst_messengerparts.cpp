@@ -9,6 +9,7 @@
 #include "platform/messenger/ServerLocator.h"
 #include "platform/messenger/StanzaReader.h"
 #include "platform/messenger/XmppMessenger.h"
+#include "platform/system/SystemServices.h"
 
 #include <QTest>
 
@@ -367,7 +368,7 @@ void TestMessengerParts::storedAccountIsReadWithDefaults()
     SaveSetting(settingsApplication(), QStringLiteral("messenger"), QStringLiteral("jid"), QStringLiteral(" Alice@Example.org/Arbeit "));
     SaveSetting(settingsApplication(), QStringLiteral("Messenger"), QStringLiteral("Password"), QStringLiteral("geheim"));
     ErrorInfo error;
-    auto account = MessengerAccount::load(error);
+    auto account = MessengerAccount::load(SystemServices::registry(), error);
     QVERIFY(account);
     QVERIFY(!error.isError());
     QCOMPARE(account->bareJid(), QStringLiteral("Alice@Example.org"));
@@ -385,12 +386,12 @@ void TestMessengerParts::storedAccountIsReadWithDefaults()
     SaveSetting(settingsApplication(), QStringLiteral("Messenger"), QStringLiteral("RequireTls"), QStringLiteral("vielleicht"));
     SaveSetting(settingsApplication(), QStringLiteral("Messenger"), QStringLiteral("Server"), QStringLiteral("xmpp.example.org"));
     SaveSetting(settingsApplication(), QStringLiteral("Messenger"), QStringLiteral("Port"), QStringLiteral("5223"));
-    account = MessengerAccount::load(error);
+    account = MessengerAccount::load(SystemServices::registry(), error);
     QVERIFY(account);
     QVERIFY(account->requireTls);
     QCOMPARE(account->serverOverride(), (ServerAddress{QStringLiteral("xmpp.example.org"), 5223}));
     SaveSetting(settingsApplication(), QStringLiteral("Messenger"), QStringLiteral("RequireTls"), QStringLiteral("False"));
-    QVERIFY(!MessengerAccount::load(error)->requireTls);
+    QVERIFY(!MessengerAccount::load(SystemServices::registry(), error)->requireTls);
 }
 
 QTEST_GUILESS_MAIN(TestMessengerParts)

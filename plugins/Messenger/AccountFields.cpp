@@ -29,11 +29,13 @@ QString stored(const QString &key)
 }
 
 // Writes a key and says whether that changed the account (a key not yet
-// stored reads as empty when connecting, so writing it empty changes nothing).
-bool store(const QString &key, const QString &value)
+// stored reads as empty when connecting, so writing it empty changes nothing),
+// and clears `saved` when the store refused it.
+bool store(const QString &key, const QString &value, bool &saved)
 {
     const bool changed = stored(key) != value;
-    SaveSetting(settingsApplication(), AccountSetting::section(), key, value);
+    if (!SaveSetting(settingsApplication(), AccountSetting::section(), key, value))
+        saved = false;
     return changed;
 }
 
@@ -106,16 +108,17 @@ void AccountFields::load()
     });
 }
 
-bool AccountFields::save()
+AccountFields::SaveResult AccountFields::save()
 {
+    SaveResult result;
     const QString previousJid = stored(AccountSetting::jidKey()).trimmed();
     const bool previouslyRequired = settingToBool(stored(AccountSetting::requireTlsKey())).value_or(true);
     const QString jid = m_jid->text().trimmed();
     const bool requireTls = !m_allowUnencrypted->isChecked();
     // Not short-circuited: every field is written.
-    const bool jidChanged = store(AccountSetting::jidKey(), jid);
-    const bool serverChanged = store(AccountSetting::serverKey(), m_server->text().trimmed());
-    store(AccountSetting::requireTlsKey(), boolSetting(requireTls));
+    const bool jidChanged = store(AccountSetting::jidKey(), jid, result.stored);
+    const bool serverChanged = store(AccountSetting::serverKey(), m_server->text().trimmed(), result.stored);
+    store(AccountSetting::requireTlsKey(), boolSetting(requireTls), result.stored);
     const bool tlsChanged = previouslyRequired != requireTls;
     const bool passwordChanged = m_password->text() != m_storedPassword;
 
@@ -127,7 +130,8 @@ bool AccountFields::save()
         m_storedPassword = m_password->text();
         m_credentials.store(credentialKeyFor(jid), m_storedPassword, showPlace);
     }
-    return jidChanged || passwordChanged || serverChanged || tlsChanged;
+    result.accountChanged = jidChanged || passwordChanged || serverChanged || tlsChanged;
+    return result;
 }
 
 void AccountFields::showPasswordPlace(const CredentialResult &result)

@@ -25,10 +25,13 @@ public:
     // stored); the password follows when the credential store answers,
     // without counting as an edit.
     void load();
-    // Writes the fields; true when that changes the account the messenger
-    // logs on with. The password is stored in the background, ahead of any
-    // lookup made after this call.
-    bool save();
+    struct SaveResult {
+        bool stored = true;          // false: the settings store refused a field
+        bool accountChanged = false; // the account the messenger logs on with
+    };
+    // Writes the fields. The password is stored in the background, ahead of
+    // any lookup made after this call.
+    SaveResult save();
 
     QLineEdit *jidField() const { return m_jid; }
     QLineEdit *passwordField() const { return m_password; }

@@ -1,5 +1,6 @@
 #include "plugins/Messenger/Main.h"
 
+#include "AgentCtl/RuntimeErrors.h"
 #include "MakroCombo/MacroBox.h"
 #include "common/SettingsStore.h"
 #include "common/Twips.h"
@@ -136,8 +137,12 @@ void Main::saveSettings()
     // A messenger logged on with the old account would keep using it until
     // the next start; connect afresh with the new one. A page that had no
     // messenger (no account yet) gets one now.
-    const bool accountChanged = m_account->save();
-    if (cbActive->isChecked() && (accountChanged || !oMessenger)) {
+    const AccountFields::SaveResult account = m_account->save();
+    if (!account.stored) {
+        setLastError(runtime::pathFileAccess());
+        saveFailed();
+    }
+    if (cbActive->isChecked() && (account.accountChanged || !oMessenger)) {
         releaseMessenger();
         if (connectMessenger() && !m_inErrorState)
             setReactionControlsEnabled(true);

@@ -193,13 +193,13 @@ mail::MailSettings MailSourceFields::settings() const
     return s;
 }
 
-void MailSourceFields::save(std::function<void(bool ok)> done)
+bool MailSourceFields::save(std::function<void(bool ok)> done)
 {
     const MailSettings s = settings();
-    s.save(SystemServices::registry());
+    const bool stored = s.save(SystemServices::registry());
     if (s.source != MailSettings::Source::Imap || s.imapUser.isEmpty() || s.imapHost.isEmpty()) {
         done(true);
-        return;
+        return stored;
     }
     const QPointer<MailSourceFields> self(this);
     m_credentials->store(s.credentialKey(), m_password->text(), [self, done](const CredentialResult &result) {
@@ -207,6 +207,7 @@ void MailSourceFields::save(std::function<void(bool ok)> done)
             self->m_passwordNote->setText(result.ok ? CredentialStore::describe(result.location) : result.error);
         done(result.ok);
     });
+    return stored;
 }
 
 } // namespace tilvano::outlook

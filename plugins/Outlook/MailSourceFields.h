@@ -32,10 +32,11 @@ public:
     // Fills the fields from the stored settings; the password follows when
     // the credential store answers.
     void load();
-    // Writes the fields. `done(ok)` is called once the password is stored
-    // too (at once when the source is a Maildir); ok is false when the
-    // password could not be stored, and the section then says why.
-    void save(std::function<void(bool ok)> done);
+    // Writes the fields; false when the settings store refused one of them.
+    // `done(ok)` is called once the password is stored too (at once when the
+    // source is a Maildir); ok is false when the password could not be
+    // stored, and the section then says why.
+    bool save(std::function<void(bool ok)> done);
 
     mail::MailSettings settings() const;
     bool isImap() const;

@@ -1,6 +1,7 @@
 #include "plugins/Outlook/Main.h"
 
 #include "AgentCtl/Agent.h"
+#include "AgentCtl/RuntimeErrors.h"
 #include "MakroCombo/MacroBox.h"
 #include "common/ErrorLog.h"
 #include "common/Twips.h"
@@ -177,11 +178,15 @@ void Main::saveSettings()
     const QPointer<Main> self(this);
     // The change applies at once: an active page connects to the new source
     // as soon as its password is stored too.
-    m_source->save([self, before, passwordEdited](bool) {
+    const bool stored = m_source->save([self, before, passwordEdited](bool) {
         if (self && self->oOutlook->isConnected()
             && (passwordEdited || !(mail::MailSettings::load(SystemServices::registry()) == before)))
             self->reconnect();
     });
+    if (!stored) {
+        setLastError(runtime::pathFileAccess());
+        saveFailed();
+    }
 }
 
 void Main::reconnect()

@@ -6,6 +6,7 @@
 
 #include "PageFixture.h"
 #include "PrivateSessionBus.h"
+#include "support/RefusedSave.h"
 
 #include "MakroCombo/MacroBox.h"
 #include "plugins/Messenger/AccountFields.h"
@@ -228,6 +229,24 @@ private slots:
         QTRY_COMPARE(page->accountFields()->passwordField()->text(), QStringLiteral("geheim"));
         QVERIFY(page->accountFields()->allowUnencryptedBox()->isChecked());
         QVERIFY(!page->PageChanged());
+    }
+
+    void refusedSaveKeepsTheEditsUnsaved_data()
+    {
+        addRefusalColumns();
+        QTest::newRow("the character's own settings") << QString() << QString() << 1;
+        QTest::newRow("active box") << QStringLiteral("Messenger") << QStringLiteral("active") << 0;
+        QTest::newRow("macro picker") << QStringLiteral("Messenger") << QStringLiteral("MacroMessage") << 0;
+        QTest::newRow("account") << QStringLiteral("Messenger") << QStringLiteral("Jid") << 0;
+        QTest::newRow("encryption") << QStringLiteral("Messenger") << QStringLiteral("RequireTls") << 0;
+    }
+    void refusedSaveKeepsTheEditsUnsaved()
+    {
+        page = std::make_unique<Main>();
+        page->Init(agent.get());
+        page->enableDefaultBox()->click();
+        page->accountFields()->jidField()->setText(QStringLiteral("carol@example.org"));
+        checkRefusedSave(*page);
     }
 
     void messageRunsTheMessageMacroWithEscapedSenderAndText()

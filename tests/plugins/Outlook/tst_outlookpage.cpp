@@ -18,6 +18,7 @@
 #include "plugins/PagePlugin.h"
 #include "platform/system/CredentialStore.h"
 #include "support/AgentTestBench.h"
+#include "support/RefusedSave.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -409,6 +410,22 @@ private slots:
         QCOMPARE(bench->dialogs.shown().value(0).title, QStringLiteral("Einstellungen Outlook"));
         QCOMPARE(setting(QStringLiteral("Active")), QStringLiteral("0"));
         QCOMPARE(setting(QStringLiteral("NewMailMacro")), MacroBox::noMacroText());
+    }
+
+    void refusedSaveKeepsTheEditsUnsaved_data()
+    {
+        addRefusalColumns();
+        QTest::newRow("the character's own settings") << QString() << QString() << 1;
+        QTest::newRow("active box") << QStringLiteral("Outlook2000") << QStringLiteral("Active") << 0;
+        QTest::newRow("macro picker") << QStringLiteral("Outlook2000") << QStringLiteral("NewMailMacro") << 0;
+        QTest::newRow("mail source") << QStringLiteral("Mail") << QStringLiteral("Maildir") << 0;
+    }
+    void refusedSaveKeepsTheEditsUnsaved()
+    {
+        Main &p = openPage();
+        p.activeBox()->click();
+        p.sourceFields()->maildirField()->setText(QStringLiteral("~/Post"));
+        checkRefusedSave(p);
     }
 
     void libraryOffersThePageAndItsHelp()

@@ -3,8 +3,8 @@
 // user's address, taken by their own client (priority 5), and seen by the
 // messenger as a carbon. And how often a logged-on, idle messenger wakes
 // the program in a minute.
-#include "ProsodyServer.h"
-#include "TestPeer.h"
+#include "support/ProsodyServer.h"
+#include "support/TestPeer.h"
 
 #include "platform/messenger/XmppMessenger.h"
 

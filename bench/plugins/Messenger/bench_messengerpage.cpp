@@ -5,8 +5,8 @@
 // the page hears of it through a carbon, as it does in real use.
 
 #include "PrivateSessionBus.h"
-#include "ProsodyServer.h"
-#include "TestPeer.h"
+#include "support/ProsodyServer.h"
+#include "support/TestPeer.h"
 
 #include "AgentCtl/Agent.h"
 #include "common/MacroStore.h"

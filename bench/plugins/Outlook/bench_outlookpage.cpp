@@ -9,7 +9,7 @@
 #include "platform/mail/MailServices.h"
 #include "plugins/Outlook/Main.h"
 #include "support/AgentTestBench.h"
-#include "tests/platform/mail/DovecotServer.h"
+#include "support/DovecotServer.h"
 
 #include <QCoreApplication>
 #include <QDir>

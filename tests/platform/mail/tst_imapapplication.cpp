@@ -5,8 +5,8 @@
 // reported in German. And a Maildir that mbsync fills from the same server,
 // whose sent mail is announced exactly once whatever mbsync does to it.
 
-#include "DovecotServer.h"
-#include "MaildirFixture.h"
+#include "support/DovecotServer.h"
+#include "support/MaildirFixture.h"
 #include "PrivateSessionBus.h"
 #include "common/SettingsStore.h"
 #include "platform/mail/ImapMailApplication.h"

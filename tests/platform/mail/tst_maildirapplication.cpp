@@ -2,7 +2,7 @@
 // creation errors, unread counts as messages are delivered, read and deleted,
 // the events it raises, the unread items and send-and-receive.
 
-#include "MaildirFixture.h"
+#include "support/MaildirFixture.h"
 #include "common/SettingsStore.h"
 #include "platform/mail/MailSettings.h"
 #include "platform/mail/MaildirMailApplication.h"

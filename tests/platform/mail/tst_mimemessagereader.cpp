@@ -2,7 +2,7 @@
 // several charsets, addresses, the body of multipart and HTML mail, and
 // hostile input that must end in a defined result.
 
-#include "MaildirFixture.h"
+#include "support/MaildirFixture.h"
 #include "platform/mail/HtmlToText.h"
 #include "platform/mail/MimeMessageReader.h"
 

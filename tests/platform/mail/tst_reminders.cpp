@@ -2,7 +2,7 @@
 // end, absolute, time zones, all-day, recurring), and the scheduler that
 // raises them from the .ics files of a calendar folder.
 
-#include "MaildirFixture.h"
+#include "support/MaildirFixture.h"
 #include "common/SettingsStore.h"
 #include "platform/mail/CalendarAlarms.h"
 #include "platform/mail/SettingsMailService.h"

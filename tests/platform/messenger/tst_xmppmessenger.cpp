@@ -5,8 +5,8 @@
 // lost server, and how often an idle connection wakes the program.
 #include "LoopbackDnsServer.h"
 #include "MessengerRecorder.h"
-#include "ProsodyServer.h"
-#include "TestPeer.h"
+#include "support/ProsodyServer.h"
+#include "support/TestPeer.h"
 
 #include "support/IsolatedHome.h"
 #include "platform/messenger/XmppMessenger.h"

@@ -4,8 +4,8 @@
 // test's own, without a secret store: passwords live in the settings.
 #include "PageFixture.h"
 #include "PrivateSessionBus.h"
-#include "ProsodyServer.h"
-#include "TestPeer.h"
+#include "support/ProsodyServer.h"
+#include "support/TestPeer.h"
 
 #include "MakroCombo/MacroBox.h"
 #include "platform/messenger/MessengerAccount.h"

@@ -2,9 +2,9 @@
 // object with a recording character: which macro runs for which mail, what
 // of a mail reaches the script, the menu entry, the box, errors and closing.
 
-#include "DovecotServer.h"
+#include "support/DovecotServer.h"
 #include "PrivateSessionBus.h"
-#include "MaildirFixture.h"
+#include "support/MaildirFixture.h"
 #include "MakroCombo/MacroBox.h"
 #include "common/MacroScript.h"
 #include "common/MacroStore.h"

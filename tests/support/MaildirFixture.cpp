@@ -1,4 +1,4 @@
-#include "MaildirFixture.h"
+#include "support/MaildirFixture.h"
 
 #include "platform/mail/MailApplication.h"
 

@@ -1,4 +1,4 @@
-#include "TestPeer.h"
+#include "support/TestPeer.h"
 
 #include "platform/messenger/ContactList.h"
 #include "platform/messenger/StanzaReader.h"

@@ -1,4 +1,4 @@
-#include "DovecotServer.h"
+#include "support/DovecotServer.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

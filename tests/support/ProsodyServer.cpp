@@ -1,4 +1,4 @@
-#include "ProsodyServer.h"
+#include "support/ProsodyServer.h"
 
 #include <QDeadlineTimer>
 #include <QFile>

@@ -3,26 +3,15 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
-#include <QTcpServer>
 #include <QTcpSocket>
 
-#include <csignal>
-#include <sys/prctl.h>
 #include <unistd.h>
 
 namespace tilvano::test {
 
 namespace {
-
-quint16 freeLoopbackPort()
-{
-    QTcpServer probe;
-    if (!probe.listen(QHostAddress::LocalHost, 0))
-        return 0;
-    return probe.serverPort();
-}
 
 bool writeText(const QString &path, const QByteArray &text)
 {
@@ -49,13 +38,6 @@ bool readUntil(QTcpSocket &socket, const QByteArray &marker, QByteArray *seen)
 
 } // namespace
 
-DovecotServer::DovecotServer() = default;
-
-DovecotServer::~DovecotServer()
-{
-    stop();
-}
-
 bool DovecotServer::isInstalled()
 {
     return QFile::exists(QStringLiteral("/usr/sbin/dovecot")) && QFile::exists(QStringLiteral("/usr/lib/dovecot/imap"));
@@ -63,13 +45,13 @@ bool DovecotServer::isInstalled()
 
 bool DovecotServer::start(int timeoutMs)
 {
-    stop();
+    m_server.stop();
     if (!m_dir.isValid() || !isInstalled()) {
         m_error = QStringLiteral("dovecot-imapd is not installed");
         return false;
     }
-    m_port = freeLoopbackPort();
-    m_tlsPort = freeLoopbackPort();
+    m_port = LoopbackServerProcess::freePort();
+    m_tlsPort = LoopbackServerProcess::freePort();
     QProcess openssl;
     openssl.start(QStringLiteral("openssl"),
                   {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
@@ -119,43 +101,18 @@ bool DovecotServer::start(int timeoutMs)
     if (!writeText(path(QStringLiteral("dovecot.conf")), config))
         return false;
 
-    m_process = std::make_unique<QProcess>();
-    m_process->setProcessChannelMode(QProcess::MergedChannels);
-    m_process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-    m_process->start(QStringLiteral("/usr/sbin/dovecot"),
-                     {QStringLiteral("-F"), QStringLiteral("-c"), path(QStringLiteral("dovecot.conf"))});
-    if (!m_process->waitForStarted(10000)) {
-        m_error = m_process->errorString();
+    if (!m_server.start(QStringLiteral("/usr/sbin/dovecot"),
+                        {QStringLiteral("-F"), QStringLiteral("-c"), path(QStringLiteral("dovecot.conf"))}, m_port,
+                        timeoutMs)) {
+        m_error = m_server.error() + log();
         return false;
     }
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!deadline.hasExpired()) {
-        if (m_process->state() != QProcess::Running) {
-            m_error = QString::fromUtf8(m_process->readAll()) + log();
-            return false;
-        }
-        QTcpSocket probe;
-        probe.connectToHost(QHostAddress::LocalHost, m_port);
-        if (probe.waitForConnected(1000))
-            return true;
-        m_process->waitForFinished(100);
-    }
-    m_error = QStringLiteral("server did not open its port in time");
-    return false;
+    return true;
 }
 
 void DovecotServer::stop()
 {
-    if (!m_process)
-        return;
-    if (m_process->state() != QProcess::NotRunning) {
-        m_process->terminate();
-        if (!m_process->waitForFinished(10000)) {
-            m_process->kill();
-            m_process->waitForFinished(5000);
-        }
-    }
-    m_process.reset();
+    m_server.stop();
 }
 
 bool DovecotServer::kickUser()
@@ -168,8 +125,7 @@ bool DovecotServer::kickUser()
 
 QString DovecotServer::log() const
 {
-    QFile file(m_dir.filePath(QStringLiteral("dovecot.log")));
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll().right(4000)) : QString();
+    return LoopbackServerProcess::tailOf(path(QStringLiteral("dovecot.log")));
 }
 
 QByteArray DovecotServer::converse(const QList<QByteArray> &commands)

@@ -1,11 +1,10 @@
 #pragma once
 
+#include "support/LoopbackServerProcess.h"
+
 #include <QByteArray>
-#include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
-
-#include <memory>
 
 namespace tilvano::test {
 
@@ -21,11 +20,6 @@ namespace tilvano::test {
 // mail, reading flags, setting a flag, all without our own IMAP code.
 class DovecotServer {
 public:
-    DovecotServer();
-    ~DovecotServer();
-    DovecotServer(const DovecotServer &) = delete;
-    DovecotServer &operator=(const DovecotServer &) = delete;
-
     static bool isInstalled();
 
     bool start(int timeoutMs = 20000);
@@ -56,7 +50,7 @@ private:
     QTemporaryDir m_dir;
     quint16 m_port = 0;
     quint16 m_tlsPort = 0;
-    std::unique_ptr<QProcess> m_process;
+    LoopbackServerProcess m_server;
     QString m_error;
 };
 

@@ -9,11 +9,6 @@
 #include <QFile>
 #include <QTime>
 
-#include <chrono>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace tilvano::test {
 
 ErrorInfo finishSendAndReceive(mail::MailApplication &app, int timeoutMs)
@@ -25,35 +20,6 @@ ErrorInfo finishSendAndReceive(mail::MailApplication &app, int timeoutMs)
     if (!finished.wait(timeoutMs))
         return {1, QStringLiteral("test"), QStringLiteral("send-and-receive did not end"), 0};
     return finished.at(0).at(0).value<ErrorInfo>();
-}
-
-FifoTrap::FifoTrap(const QString &fifoPath, int releaseAfterMs)
-    : m_path(fifoPath)
-{
-    m_created = ::mkfifo(QFile::encodeName(fifoPath).constData(), 0600) == 0;
-    if (!m_created)
-        return;
-    m_releaser = std::thread([this, releaseAfterMs] {
-        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(releaseAfterMs);
-        while (!m_stop && std::chrono::steady_clock::now() < until)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        if (m_stop)
-            return;
-        // Read and write at once: never waits, and counts as the writer a
-        // blocked reader waits for.
-        const int fd = ::open(QFile::encodeName(m_path).constData(), O_RDWR | O_NONBLOCK);
-        if (fd >= 0) {
-            m_released = true;
-            ::close(fd);
-        }
-    });
-}
-
-FifoTrap::~FifoTrap()
-{
-    m_stop = true;
-    if (m_releaser.joinable())
-        m_releaser.join();
 }
 
 MaildirFixture::MaildirFixture(QString path)

@@ -6,9 +6,6 @@
 #include <QDateTime>
 #include <QString>
 
-#include <atomic>
-#include <thread>
-
 namespace tilvano::mail {
 class MailApplication;
 }
@@ -18,25 +15,6 @@ namespace tilvano::test {
 // Starts send-and-receive and waits for its end: the error of the start or
 // of the end (none when all went well).
 ErrorInfo finishSendAndReceive(mail::MailApplication &app, int timeoutMs = 60000);
-
-// A FIFO (and a link to it) where a file is expected. Something that opens
-// it without care waits for a writer forever; so that such a test fails
-// instead of hanging, the FIFO is opened for writing after `releaseAfterMs`,
-// and released() tells whether that was needed.
-class FifoTrap {
-public:
-    FifoTrap(const QString &fifoPath, int releaseAfterMs = 3000);
-    ~FifoTrap();
-    bool created() const { return m_created; }
-    bool released() const { return m_released; }
-
-private:
-    QString m_path;
-    bool m_created = false;
-    std::atomic_bool m_stop{false};
-    std::atomic_bool m_released{false};
-    std::thread m_releaser;
-};
 
 // A Maildir on disk that a test delivers into the way delivery agents do:
 // write into tmp/, then rename into new/.

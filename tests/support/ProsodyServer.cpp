@@ -1,26 +1,12 @@
 #include "support/ProsodyServer.h"
 
-#include <QDeadlineTimer>
 #include <QFile>
+#include <QProcess>
 #include <QStandardPaths>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QThread>
-
-#include <csignal>
-#include <sys/prctl.h>
 
 namespace tilvano::test {
 
 namespace {
-
-quint16 freeLoopbackPort()
-{
-    QTcpServer probe;
-    if (!probe.listen(QHostAddress::LocalHost, 0))
-        return 0;
-    return probe.serverPort();
-}
 
 QString luaString(const QString &text)
 {
@@ -30,13 +16,6 @@ QString luaString(const QString &text)
 }
 
 } // namespace
-
-ProsodyServer::ProsodyServer() = default;
-
-ProsodyServer::~ProsodyServer()
-{
-    stop();
-}
 
 bool ProsodyServer::isInstalled()
 {
@@ -56,7 +35,7 @@ bool ProsodyServer::prepare(const QList<QPair<QString, QString>> &groupMembers)
         m_error = QStringLiteral("no temporary folder");
         return false;
     }
-    m_port = freeLoopbackPort();
+    m_port = LoopbackServerProcess::freePort();
     QFile groups(path(QStringLiteral("groups.txt")));
     if (!groups.open(QIODevice::WriteOnly))
         return false;
@@ -121,68 +100,36 @@ bool ProsodyServer::registerAccount(const QString &user, const QString &password
 
 bool ProsodyServer::start(int timeoutMs)
 {
-    stop();
-    m_process = std::make_unique<QProcess>();
-    m_process->setProcessChannelMode(QProcess::MergedChannels);
-    // Should the test program crash, the kernel ends the server with it.
-    m_process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-    m_process->start(QStringLiteral("prosody"), {QStringLiteral("--config"), path(QStringLiteral("prosody.cfg.lua"))});
-    if (!m_process->waitForStarted(10000)) {
-        m_error = m_process->errorString();
-        return false;
-    }
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!deadline.hasExpired()) {
-        if (m_process->state() != QProcess::Running) {
-            m_error = QString::fromUtf8(m_process->readAll());
-            return false;
-        }
-        QTcpSocket probe;
-        probe.connectToHost(QHostAddress::LocalHost, m_port);
-        if (probe.waitForConnected(1000))
-            return true;
-        // Refused at once while the server is still loading; wait on the
-        // process rather than spinning.
-        m_process->waitForFinished(100);
-    }
-    m_error = QStringLiteral("server did not open its port in time");
+    if (m_server.start(QStringLiteral("prosody"), {QStringLiteral("--config"), path(QStringLiteral("prosody.cfg.lua"))},
+                       m_port, timeoutMs))
+        return true;
+    m_error = m_server.error();
     return false;
 }
 
 void ProsodyServer::stop()
 {
-    if (!m_process)
-        return;
-    resume();
-    if (m_process->state() != QProcess::NotRunning) {
-        m_process->terminate();
-        if (!m_process->waitForFinished(10000)) {
-            m_process->kill();
-            m_process->waitForFinished(5000);
-        }
-    }
-    m_process.reset();
+    m_server.stop();
 }
 
 bool ProsodyServer::freeze()
 {
-    return isRunning() && ::kill(pid_t(m_process->processId()), SIGSTOP) == 0;
+    return m_server.freeze();
 }
 
 bool ProsodyServer::resume()
 {
-    return isRunning() && ::kill(pid_t(m_process->processId()), SIGCONT) == 0;
+    return m_server.resume();
 }
 
 bool ProsodyServer::isRunning() const
 {
-    return m_process && m_process->state() == QProcess::Running;
+    return m_server.isRunning();
 }
 
 QString ProsodyServer::log() const
 {
-    QFile file(m_dir.filePath(QStringLiteral("prosody.log")));
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll().right(4000)) : QString();
+    return LoopbackServerProcess::tailOf(path(QStringLiteral("prosody.log")));
 }
 
 } // namespace tilvano::test

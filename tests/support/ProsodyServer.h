@@ -1,10 +1,9 @@
 #pragma once
 
-#include <QProcess>
+#include "support/LoopbackServerProcess.h"
+
 #include <QString>
 #include <QTemporaryDir>
-
-#include <memory>
 
 namespace tilvano::test {
 
@@ -15,11 +14,6 @@ namespace tilvano::test {
 // program die first.
 class ProsodyServer {
 public:
-    ProsodyServer();
-    ~ProsodyServer();
-    ProsodyServer(const ProsodyServer &) = delete;
-    ProsodyServer &operator=(const ProsodyServer &) = delete;
-
     static bool isInstalled();
 
     // Demands TLS with this certificate (call before prepare).
@@ -46,7 +40,7 @@ private:
 
     QTemporaryDir m_dir;
     quint16 m_port = 0;
-    std::unique_ptr<QProcess> m_process;
+    LoopbackServerProcess m_server;
     QString m_error;
     QString m_certificate;
     QString m_key;

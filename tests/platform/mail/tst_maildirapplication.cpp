@@ -2,6 +2,7 @@
 // creation errors, unread counts as messages are delivered, read and deleted,
 // the events it raises, the unread items and send-and-receive.
 
+#include "support/FifoTrap.h"
 #include "support/MaildirFixture.h"
 #include "common/SettingsStore.h"
 #include "platform/mail/MailSettings.h"
@@ -329,7 +330,7 @@ private slots:
         m_inbox->deliver(MaildirFixture::message("a@x.de", "b@x.de", "echt", "x"));
         QTRY_VERIFY_WITH_TIMEOUT(newMail.count() >= 1, kEventTimeout);
         test::FifoTrap trap(m_inbox->path() + QStringLiteral("/fifo"));
-        QVERIFY(trap.created());
+        QVERIFY(trap.isMade());
         QVERIFY(QFile::link(m_inbox->path() + QStringLiteral("/fifo"),
                             m_inbox->path() + QStringLiteral("/new/9999999999.M1P1.falle")));
         QVERIFY(QFile::link(m_inbox->path() + QStringLiteral("/fifo"),
@@ -337,7 +338,7 @@ private slots:
         sent.store(MaildirFixture::message("ich@x.de", "z@x.de", "gesendet", "x"), QStringLiteral("S"));
         QTRY_COMPARE_WITH_TIMEOUT(sentSubjects, QStringList{QStringLiteral("gesendet")}, kEventTimeout);
         QCOMPARE(app->unreadItem(1).value.subject, QStringLiteral("echt"));
-        QVERIFY(!trap.released());
+        QVERIFY(!trap.hadToRelease());
     }
 
     void sendAndReceiveRunsTheCommandWithoutShell()

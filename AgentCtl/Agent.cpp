@@ -2,9 +2,9 @@
 
 #include "AgentCtl/LibraryStartup.h"
 #include "AgentCtl/MainForm.h"
-#include "AgentCtl/RuntimeErrors.h"
 #include "AgentCtl/SpeechText.h"
 #include "common/ErrorLog.h"
+#include "common/RuntimeErrors.h"
 #include "common/SettingsStore.h"
 #include "platform/system/WindowsDirectory.h"
 

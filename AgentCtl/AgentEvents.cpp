@@ -4,7 +4,7 @@
 
 #include "AgentCtl/Agent.h"
 
-#include "AgentCtl/RuntimeErrors.h"
+#include "common/RuntimeErrors.h"
 #include "common/SettingsStore.h"
 
 #include <QRandomGenerator>

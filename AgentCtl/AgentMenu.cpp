@@ -4,9 +4,9 @@
 #include "AgentCtl/Agent.h"
 
 #include "AgentCtl/MainForm.h"
-#include "AgentCtl/RuntimeErrors.h"
 #include "common/ErrorLog.h"
 #include "common/FileHelpers.h"
+#include "common/RuntimeErrors.h"
 #include "common/SettingsStore.h"
 #include "common/mShellExecute.h"
 

@@ -4,9 +4,9 @@
 
 #include "AgentCtl/Agent.h"
 #include "AgentCtl/MainForm.h"
-#include "AgentCtl/RuntimeErrors.h"
 #include "common/MacroScript.h"
 #include "common/MacroStore.h"
+#include "common/RuntimeErrors.h"
 #include "common/SettingsStore.h"
 #include "platform/script/ScriptEngine.h"
 #include "platform/system/SystemServices.h"

@@ -1,7 +1,7 @@
 #include "plugins/Messenger/Main.h"
 
-#include "AgentCtl/RuntimeErrors.h"
 #include "MakroCombo/MacroBox.h"
+#include "common/RuntimeErrors.h"
 #include "common/SettingsStore.h"
 #include "common/Twips.h"
 #include "platform/messenger/MessengerAccount.h"

@@ -1,9 +1,9 @@
 #include "plugins/Outlook/Main.h"
 
 #include "AgentCtl/Agent.h"
-#include "AgentCtl/RuntimeErrors.h"
 #include "MakroCombo/MacroBox.h"
 #include "common/ErrorLog.h"
+#include "common/RuntimeErrors.h"
 #include "common/Twips.h"
 #include "platform/mail/MailService.h"
 #include "platform/mail/MailServices.h"

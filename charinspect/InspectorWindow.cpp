@@ -3,6 +3,7 @@
 #include "AboutBox.h"
 #include "ShortConversion.h"
 
+#include "common/RuntimeErrors.h"
 #include "platform/system/DialogService.h"
 #include "platform/system/SystemServices.h"
 #include "platform/system/WindowsDirectory.h"
@@ -29,17 +30,17 @@ namespace {
 const QString kLoadId = QStringLiteral("C");
 const QString kLookupId = QStringLiteral("c");
 
-constexpr qint32 kObjectNotSet = 91;
-constexpr qint32 kCannotCreateObject = 429;
-
 const QString kNoTtsMode = QStringLiteral("<Speech Output Disabled/No TTS Engine Found>");
 const QString kNoSrMode = QStringLiteral("<No Speech Recognition Engine Found>");
 
 QString truthText(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
 
+const QString kSource = QStringLiteral("charinspect");
+
+// The viewer's interface is English, and so are its error reports.
 ErrorInfo objectNotSet()
 {
-    return {kObjectNotSet, QStringLiteral("charinspect"), QStringLiteral("Object variable or With block variable not set"), 0};
+    return runtime::error(runtime::ObjectNotSet, kSource, runtime::Language::English);
 }
 
 QString welcomeText() { return QStringLiteral("Welcome to the ") + InspectorWindow::title(); }
@@ -305,7 +306,7 @@ void InspectorWindow::loadCharacter()
         return; // cancelled: nothing changes
 
     if (!m_control) {
-        reportError({kCannotCreateObject, QStringLiteral("charinspect"),
+        reportError({runtime::CannotCreateObject, kSource,
                      QStringLiteral("The character service is not available."), 0},
                     QStringLiteral("Command2_Click"));
         return;
@@ -335,7 +336,7 @@ void InspectorWindow::loadCharacter()
 void InspectorWindow::refresh()
 {
     const ErrorInfo error = refreshFields();
-    if (error.number == kCannotCreateObject)
+    if (error.number == runtime::CannotCreateObject)
         SystemServices::dialogs().messageBox(
             QStringLiteral("SAPI 4.0 is not installed; you need to install SAPI 4.0 components to list TTS Engines."),
             QString(), DialogService::OkOnly | DialogService::Exclamation);
@@ -397,7 +398,7 @@ ErrorInfo InspectorWindow::listEngines()
 {
     m_engines = m_engineFactory ? m_engineFactory() : nullptr;
     if (!m_engines)
-        return {kCannotCreateObject, QStringLiteral("charinspect"), QStringLiteral("Cannot create the engine enumeration"), 0};
+        return {runtime::CannotCreateObject, kSource, QStringLiteral("Cannot create the engine enumeration"), 0};
     const int count = m_engines->count();
     for (int index = 1; index <= count; ++index) {
         auto *item = new QListWidgetItem(m_engines->engine(index).modeName, m_engineList);
@@ -493,7 +494,7 @@ void InspectorWindow::setSize()
         c->setHeight(*height.value);
         return;
     }
-    if (height.error.number != ShortConversion::TypeMismatch) {
+    if (height.error.number != runtime::TypeMismatch) {
         reportError(height.error, QStringLiteral("Command8_Click"));
         return;
     }

@@ -1,5 +1,7 @@
 #include "ShortConversion.h"
 
+#include "common/RuntimeErrors.h"
+
 #include <QLocale>
 
 #include <cfenv>
@@ -7,13 +9,20 @@
 
 namespace tilvano::charinspect {
 
+namespace {
+ErrorInfo failure(runtime::Number number)
+{
+    return runtime::error(number, QStringLiteral("charinspect"), runtime::Language::English);
+}
+} // namespace
+
 ShortConversion ShortConversion::fromText(const QString &text)
 {
     ShortConversion result;
     bool ok = false;
     const double number = QLocale::c().toDouble(text.trimmed(), &ok);
     if (!ok || !std::isfinite(number)) {
-        result.error = {TypeMismatch, QStringLiteral("charinspect"), QStringLiteral("Type mismatch"), 0};
+        result.error = failure(runtime::TypeMismatch);
         return result;
     }
     // Round half to even, whatever rounding mode the process happens to be in.
@@ -22,7 +31,7 @@ ShortConversion ShortConversion::fromText(const QString &text)
     const double rounded = std::nearbyint(number);
     std::fesetround(previousMode);
     if (rounded < -32768.0 || rounded > 32767.0) {
-        result.error = {Overflow, QStringLiteral("charinspect"), QStringLiteral("Overflow"), 0};
+        result.error = failure(runtime::Overflow);
         return result;
     }
     result.value = qint16(rounded);

@@ -12,9 +12,6 @@ namespace tilvano::charinspect {
 // does: blanks around the number are allowed, fractions round to the nearest even number,
 // anything else is a type mismatch (13) and a number outside -32768..32767 an overflow (6).
 struct ShortConversion {
-    static constexpr qint32 TypeMismatch = 13;
-    static constexpr qint32 Overflow = 6;
-
     std::optional<qint16> value;
     ErrorInfo error;
 

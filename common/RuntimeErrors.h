@@ -7,22 +7,68 @@
 namespace tilvano::runtime {
 
 // The failures our own code raises, with the numbers scripts and the log have
-// always shown for them, and the texts of a German system: they end up in the
-// German error boxes.
-inline ErrorInfo error(qint32 number, const char *description)
+// always shown for them and the texts the classic run time gives them. The
+// German deliverables show the texts of a German system, in their German
+// error boxes; the character viewer, whose interface is English, the English ones.
+enum Number : qint32 {
+    InvalidArgument = 5,
+    Overflow = 6,
+    SubscriptOutOfRange = 9,
+    TypeMismatch = 13,
+    OutOfStackSpace = 28,
+    PathFileAccess = 75,      // a file (the settings store among them) that cannot be read or written
+    ObjectNotSet = 91,        // a call on a character, control or application that is not there
+    CannotCreateObject = 429, // a service or component that cannot be started
+    KeyInUse = 457,
+};
+
+enum class Language { German, English };
+
+inline QString text(Number number, Language language = Language::German)
 {
-    return ErrorInfo{number, QStringLiteral("Tilvano"), QString::fromUtf8(description), 0};
+    const bool german = language == Language::German;
+    switch (number) {
+    case InvalidArgument:
+        return german ? QStringLiteral("Ungültiger Prozeduraufruf oder ungültiges Argument")
+                      : QStringLiteral("Invalid procedure call or argument");
+    case Overflow:
+        return german ? QStringLiteral("Überlauf") : QStringLiteral("Overflow");
+    case SubscriptOutOfRange:
+        return german ? QStringLiteral("Index außerhalb des gültigen Bereichs") : QStringLiteral("Subscript out of range");
+    case TypeMismatch:
+        return german ? QStringLiteral("Typen unverträglich") : QStringLiteral("Type mismatch");
+    case OutOfStackSpace:
+        return german ? QStringLiteral("Nicht genügend Stapelspeicher") : QStringLiteral("Out of stack space");
+    case PathFileAccess:
+        return german ? QStringLiteral("Fehler beim Zugriff auf Pfad/Datei") : QStringLiteral("Path/File access error");
+    case ObjectNotSet:
+        return german ? QStringLiteral("Objektvariable oder With-Blockvariable nicht festgelegt")
+                      : QStringLiteral("Object variable or With block variable not set");
+    case CannotCreateObject:
+        return german ? QStringLiteral("Objekterstellung durch ActiveX-Komponente nicht möglich")
+                      : QStringLiteral("ActiveX component can't create object");
+    case KeyInUse:
+        return german ? QStringLiteral("Dieser Schlüssel ist bereits einem Element dieser Auflistung zugeordnet")
+                      : QStringLiteral("This key is already associated with an element of this collection");
+    }
+    return QString();
 }
 
-inline ErrorInfo invalidArgument() { return error(5, "Ungültiger Prozeduraufruf oder ungültiges Argument"); }
-inline ErrorInfo overflow() { return error(6, "Überlauf"); }
-inline ErrorInfo subscriptOutOfRange() { return error(9, "Index außerhalb des gültigen Bereichs"); }
-inline ErrorInfo typeMismatch() { return error(13, "Typen unverträglich"); }
-inline ErrorInfo outOfStackSpace() { return error(28, "Nicht genügend Stapelspeicher"); }
-// A call on a character or control that is not there.
-inline ErrorInfo objectNotSet() { return error(91, "Objektvariable oder With-Blockvariable nicht festgelegt"); }
-// A file (the settings store among them) that cannot be read or written.
-inline ErrorInfo pathFileAccess() { return error(75, "Fehler beim Zugriff auf Pfad/Datei"); }
-inline ErrorInfo keyInUse() { return error(457, "Dieser Schlüssel ist bereits einem Element dieser Auflistung zugeordnet"); }
+// The source our character core reports its failures under.
+inline QString defaultSource() { return QStringLiteral("Tilvano"); }
+
+inline ErrorInfo error(Number number, const QString &source = defaultSource(), Language language = Language::German)
+{
+    return ErrorInfo{number, source, text(number, language), 0};
+}
+
+inline ErrorInfo invalidArgument() { return error(InvalidArgument); }
+inline ErrorInfo overflow() { return error(Overflow); }
+inline ErrorInfo subscriptOutOfRange() { return error(SubscriptOutOfRange); }
+inline ErrorInfo typeMismatch() { return error(TypeMismatch); }
+inline ErrorInfo outOfStackSpace() { return error(OutOfStackSpace); }
+inline ErrorInfo objectNotSet(const QString &source = defaultSource()) { return error(ObjectNotSet, source); }
+inline ErrorInfo pathFileAccess() { return error(PathFileAccess); }
+inline ErrorInfo keyInUse() { return error(KeyInUse); }
 
 } // namespace tilvano::runtime

@@ -206,7 +206,7 @@ bool Main::connectMessenger()
     std::unique_ptr<messenger::Messenger> created = messenger::MessengerFactory::current().createMessenger(error);
     if (!created) {
         if (!error.isError()) {
-            error.number = 429;
+            error.number = runtime::CannotCreateObject;
             error.source = QStringLiteral("Messenger");
             error.description = QStringLiteral("Der Messenger konnte nicht gestartet werden.");
         }

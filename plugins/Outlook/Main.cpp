@@ -40,13 +40,14 @@ const QString kErrorLabelText = QStringLiteral("Es ist ein Fehler bei der Initia
 
 ErrorInfo characterMissing()
 {
-    return {91, writer::outlookPlugin(), QStringLiteral("Object variable or With block variable not set"), 0};
+    return runtime::objectNotSet(writer::outlookPlugin());
 }
 
 ErrorInfo mailNotConnected()
 {
-    return {91, writer::outlookPlugin(),
-            QStringLiteral("Object variable or With block variable not set (no mail application)"), 0};
+    ErrorInfo error = runtime::objectNotSet(writer::outlookPlugin());
+    error.description += QStringLiteral(" (keine Mail-Anwendung)");
+    return error;
 }
 
 QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, const QRect &geometry)

@@ -26,7 +26,9 @@ namespace tilvano {
 // stay, as the program installed them once. Tests reset between test
 // functions, together with their fresh home folder.
 //
-// Safe to use from several threads. A factory may itself ask for other services.
+// Safe to use from several threads. A factory may itself ask for other services
+// (not for its own), and must give an instance: every accessor hands out a reference.
+// A default installed after its instance was made takes over at the next reset().
 class ServiceRegistry {
 public:
     template <class Service>

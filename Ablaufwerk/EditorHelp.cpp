@@ -4,7 +4,7 @@
 #include "common/ErrorLog.h"
 #include "common/SettingsStore.h"
 #include "common/mShellExecute.h"
-#include "platform/system/InstallLayout.h"
+#include "system/InstallLayout.h"
 
 namespace tilvano::ablaufwerk {
 

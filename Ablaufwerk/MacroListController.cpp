@@ -3,8 +3,8 @@
 #include "Ablaufwerk/MacroSync.h"
 #include "common/MacroStore.h"
 #include "common/SettingsStore.h"
-#include "platform/system/DialogService.h"
-#include "platform/system/SystemServices.h"
+#include "system/DialogService.h"
+#include "system/SystemServices.h"
 
 #include <QComboBox>
 

@@ -10,9 +10,9 @@
 #include "Ablaufwerk/WalkPositionCheck.h"
 #include "AgentCtl/Agent.h"
 #include "common/Twips.h"
-#include "platform/system/DialogService.h"
-#include "platform/system/SingleInstance.h"
-#include "platform/system/SystemServices.h"
+#include "system/DialogService.h"
+#include "system/SingleInstance.h"
+#include "system/SystemServices.h"
 
 #include <QAction>
 #include <QApplication>

@@ -3,8 +3,8 @@
 
 #include "Ablaufwerk/MainForm.h"
 #include "platform/agent/client/CharacterClientFactory.h"
-#include "platform/system/DisplayEnvironment.h"
-#include "platform/system/GermanTranslations.h"
+#include "system/DisplayEnvironment.h"
+#include "system/GermanTranslations.h"
 
 #include <QApplication>
 #include <QStringList>

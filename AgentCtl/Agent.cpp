@@ -6,7 +6,7 @@
 #include "common/ErrorLog.h"
 #include "common/RuntimeErrors.h"
 #include "common/SettingsStore.h"
-#include "platform/system/WindowsDirectory.h"
+#include "system/WindowsDirectory.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -9,7 +9,7 @@
 #include "common/RuntimeErrors.h"
 #include "common/SettingsStore.h"
 #include "platform/script/ScriptEngine.h"
-#include "platform/system/SystemServices.h"
+#include "system/SystemServices.h"
 
 #include <QPointer>
 #include <QSet>

@@ -4,9 +4,9 @@
 #include "AgentCtl/ReadTextLayout.h"
 #include "common/ErrorLog.h"
 #include "common/SettingsStore.h"
-#include "platform/system/DialogService.h"
+#include "system/DialogService.h"
 #include "platform/script/ScriptEngine.h"
-#include "platform/system/SystemServices.h"
+#include "system/SystemServices.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>

@@ -4,9 +4,9 @@
 #include "ShortConversion.h"
 
 #include "common/RuntimeErrors.h"
-#include "platform/system/DialogService.h"
-#include "platform/system/SystemServices.h"
-#include "platform/system/WindowsDirectory.h"
+#include "system/DialogService.h"
+#include "system/SystemServices.h"
+#include "system/WindowsDirectory.h"
 
 #include <QComboBox>
 #include <QGridLayout>

@@ -2,7 +2,7 @@
 #include "VoiceCatalogueEnumerator.h"
 
 #include "platform/agent/client/CharacterClientFactory.h"
-#include "platform/system/GermanTranslations.h"
+#include "system/GermanTranslations.h"
 
 #include <QApplication>
 

@@ -1,8 +1,8 @@
 #include "common/ErrorLog.h"
 
 #include "common/SettingsStore.h"
-#include "platform/system/DialogService.h"
-#include "platform/system/SystemServices.h"
+#include "system/DialogService.h"
+#include "system/SystemServices.h"
 
 #include <QDateTime>
 #include <QFile>

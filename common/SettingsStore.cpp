@@ -1,6 +1,6 @@
 #include "common/SettingsStore.h"
 
-#include "platform/system/SystemServices.h"
+#include "system/SystemServices.h"
 
 namespace tilvano {
 

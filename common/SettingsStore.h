@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/system/SettingText.h"
-#include "platform/system/SettingsSection.h"
+#include "system/SettingText.h"
+#include "system/SettingsSection.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
 #include "common/basRegistry.h"
 
 #include "common/SettingsStore.h"
-#include "platform/system/Registry.h"
-#include "platform/system/SystemServices.h"
+#include "system/Registry.h"
+#include "system/SystemServices.h"
 
 #include <cmath>
 #include <limits>

@@ -1,7 +1,7 @@
 #include "common/mShellExecute.h"
 
-#include "platform/system/ShellExecutor.h"
-#include "platform/system/SystemServices.h"
+#include "system/ShellExecutor.h"
+#include "system/SystemServices.h"
 
 namespace tilvano {
 

@@ -14,9 +14,9 @@
 #include "common/ErrorInfo.h"
 #include "common/SettingsStore.h"
 #include "common/mShellExecute.h"
-#include "platform/system/DialogService.h"
-#include "platform/system/InstallLayout.h"
-#include "platform/system/SystemServices.h"
+#include "system/DialogService.h"
+#include "system/InstallLayout.h"
+#include "system/SystemServices.h"
 
 #include "platform/agent/client/WindowActivationWatcher.h"
 #include "platform/agent/server/CharacterServer.h"

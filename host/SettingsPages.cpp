@@ -2,7 +2,7 @@
 
 #include "plugins/PagePlugin.h"
 #include "plugins/PluginPage.h"
-#include "platform/system/InstallLayout.h"
+#include "system/InstallLayout.h"
 
 #include <QDir>
 #include <QPluginLoader>

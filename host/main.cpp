@@ -4,9 +4,9 @@
 #include "host/HostApplication.h"
 #include "host/TerminationSignals.h"
 
-#include "platform/system/DisplayEnvironment.h"
-#include "platform/system/GermanTranslations.h"
-#include "platform/system/SingleInstance.h"
+#include "system/DisplayEnvironment.h"
+#include "system/GermanTranslations.h"
+#include "system/SingleInstance.h"
 
 #include <QApplication>
 #include <QTextStream>

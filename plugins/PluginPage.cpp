@@ -6,8 +6,8 @@
 #include "common/SettingsStore.h"
 #include "common/Twips.h"
 #include "plugins/AgentFailure.h"
-#include "platform/system/DialogService.h"
-#include "platform/system/SystemServices.h"
+#include "system/DialogService.h"
+#include "system/SystemServices.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -4,7 +4,7 @@
 #include "AcsCompression.h"
 #include "AcsRegion.h"
 
-#include "platform/system/RegularFile.h"
+#include "system/RegularFile.h"
 
 #include <QFile>
 #include <QFileInfo>

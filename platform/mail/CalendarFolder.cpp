@@ -1,6 +1,6 @@
 #include "platform/mail/CalendarFolder.h"
 
-#include "platform/system/RegularFile.h"
+#include "system/RegularFile.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "platform/mail/ImapMailApplication.h"
 
 #include "platform/mail/MailErrors.h"
-#include "platform/system/CredentialStore.h"
+#include "system/CredentialStore.h"
 
 #include <QPointer>
 

@@ -1,7 +1,7 @@
 #include "platform/mail/MailServices.h"
 
 #include "platform/mail/SettingsMailService.h"
-#include "platform/system/ServiceRegistry.h"
+#include "system/ServiceRegistry.h"
 
 #include <memory>
 

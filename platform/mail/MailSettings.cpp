@@ -1,6 +1,6 @@
 #include "platform/mail/MailSettings.h"
 
-#include "platform/system/SettingsSection.h"
+#include "system/SettingsSection.h"
 
 #include <QDir>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/system/CredentialStore.h"
+#include "system/CredentialStore.h"
 
 #include <QString>
 

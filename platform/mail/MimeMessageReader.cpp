@@ -2,7 +2,7 @@
 
 #include "platform/mail/HtmlToText.h"
 #include "platform/mail/MailErrors.h"
-#include "platform/system/RegularFile.h"
+#include "system/RegularFile.h"
 
 #include <QFile>
 #include <QFileInfo>

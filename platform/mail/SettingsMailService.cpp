@@ -3,7 +3,7 @@
 #include "platform/mail/ImapMailApplication.h"
 #include "platform/mail/MailSettings.h"
 #include "platform/mail/MaildirMailApplication.h"
-#include "platform/system/SystemServices.h"
+#include "system/SystemServices.h"
 
 namespace tilvano::mail {
 

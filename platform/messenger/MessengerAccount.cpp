@@ -1,7 +1,7 @@
 #include "platform/messenger/MessengerAccount.h"
 
-#include "platform/system/SettingText.h"
-#include "platform/system/SettingsSection.h"
+#include "system/SettingText.h"
+#include "system/SettingsSection.h"
 
 namespace tilvano::messenger {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/ErrorInfo.h"
-#include "platform/system/CredentialStore.h"
+#include "system/CredentialStore.h"
 
 #include <QString>
 

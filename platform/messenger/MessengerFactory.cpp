@@ -1,7 +1,7 @@
 #include "platform/messenger/MessengerFactory.h"
 
 #include "platform/messenger/XmppMessengerFactory.h"
-#include "platform/system/ServiceRegistry.h"
+#include "system/ServiceRegistry.h"
 
 namespace tilvano::messenger {
 

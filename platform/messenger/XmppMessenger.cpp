@@ -2,7 +2,7 @@
 
 #include "platform/messenger/FreedesktopNotifier.h"
 #include "platform/messenger/StanzaReader.h"
-#include "platform/system/SystemServices.h"
+#include "system/SystemServices.h"
 
 #include <QPointer>
 #include <QXmlStreamWriter>

@@ -2,7 +2,7 @@
 
 #include "BuiltinSupport.h"
 #include "Interpreter.h"
-#include "platform/system/DialogService.h"
+#include "system/DialogService.h"
 
 namespace tilvano::script {
 

@@ -4,7 +4,7 @@
 #include "ErrObject.h"
 #include "Interpreter.h"
 #include "Module.h"
-#include "platform/system/DialogService.h"
+#include "system/DialogService.h"
 
 #include <QLocale>
 

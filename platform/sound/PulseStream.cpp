@@ -3,7 +3,7 @@
 #include <pulse/error.h>
 #include <pulse/simple.h>
 
-#include "platform/system/LibraryFunctions.h"
+#include "system/LibraryFunctions.h"
 
 #include <QLibrary>
 

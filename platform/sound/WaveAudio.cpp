@@ -2,7 +2,7 @@
 
 #include "MsAdpcmDecoder.h"
 
-#include "platform/system/RegularFile.h"
+#include "system/RegularFile.h"
 
 #include <QtEndian>
 

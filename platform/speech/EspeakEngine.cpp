@@ -6,7 +6,7 @@
 
 #include <espeak-ng/speak_lib.h>
 
-#include "platform/system/LibraryFunctions.h"
+#include "system/LibraryFunctions.h"
 
 #include <QLibrary>
 #include <QtEndian>

@@ -6,9 +6,9 @@
 #include "plugins/AgentFailure.h"
 #include "plugins/Freund/CharacterFileSize.h"
 #include "plugins/Freund/CharacterSizes.h"
-#include "platform/system/DialogService.h"
-#include "platform/system/SystemServices.h"
-#include "platform/system/WindowsDirectory.h"
+#include "system/DialogService.h"
+#include "system/SystemServices.h"
+#include "system/WindowsDirectory.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -6,7 +6,7 @@
 #include "common/Twips.h"
 #include "platform/messenger/MessengerAccount.h"
 #include "platform/messenger/MessengerFactory.h"
-#include "platform/system/DialogService.h"
+#include "system/DialogService.h"
 #include "plugins/Messenger/AccountFields.h"
 #include "plugins/Messenger/MessengerReactions.h"
 

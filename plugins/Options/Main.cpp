@@ -6,7 +6,7 @@
 #include "AgentCtl/Agent.h"
 #include "MakroCombo/MacroBox.h"
 #include "common/Twips.h"
-#include "platform/system/DialogService.h"
+#include "system/DialogService.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -1,9 +1,9 @@
 #include "plugins/Options/StartupEntry.h"
 
 #include "common/basRegistry.h"
-#include "platform/system/InstallLayout.h"
-#include "platform/system/Registry.h"
-#include "platform/system/SystemServices.h"
+#include "system/InstallLayout.h"
+#include "system/Registry.h"
+#include "system/SystemServices.h"
 
 namespace tilvano::options {
 

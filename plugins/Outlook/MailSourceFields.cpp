@@ -1,8 +1,8 @@
 #include "plugins/Outlook/MailSourceFields.h"
 
 #include "common/Twips.h"
-#include "platform/system/CredentialStore.h"
-#include "platform/system/SystemServices.h"
+#include "system/CredentialStore.h"
+#include "system/SystemServices.h"
 
 #include <QComboBox>
 #include <QLabel>

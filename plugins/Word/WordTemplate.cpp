@@ -3,7 +3,7 @@
 #include "common/FileHelpers.h"
 #include "common/SettingsStore.h"
 #include "common/basRegistry.h"
-#include "platform/system/InstallLayout.h"
+#include "system/InstallLayout.h"
 
 namespace tilvano::word {
 

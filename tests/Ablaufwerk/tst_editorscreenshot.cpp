@@ -4,7 +4,7 @@
 // and menus in German.
 
 #include "EditorTestBench.h"
-#include "platform/system/SystemServices.h"
+#include "system/SystemServices.h"
 #include "support/DesktopShots.h"
 #include "support/TextFit.h"
 

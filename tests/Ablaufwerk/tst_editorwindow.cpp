@@ -5,8 +5,8 @@
 
 #include "Ablaufwerk/MacroListController.h"
 #include "Ablaufwerk/WalkPositionCheck.h"
-#include "platform/system/Registry.h"
-#include "platform/system/SingleInstance.h"
+#include "system/Registry.h"
+#include "system/SingleInstance.h"
 
 #include <QDir>
 #include <QFile>

@@ -6,7 +6,7 @@
 #include "platform/agent/service/AgentService.h"
 #include "AgentCtl/LibraryStartup.h"
 #include "common/ErrorLog.h"
-#include "platform/system/WindowsDirectory.h"
+#include "system/WindowsDirectory.h"
 
 #include <QMetaMethod>
 #include <QRegularExpression>

@@ -2,7 +2,7 @@
 
 #include "common/MacroStore.h"
 #include "common/SettingsStore.h"
-#include "platform/system/ServiceRegistry.h"
+#include "system/ServiceRegistry.h"
 #include "support/IsolatedHome.h"
 #include "support/RecordingShellExecutor.h"
 

@@ -3,8 +3,8 @@
 
 #include "platform/agent/service/AgentService.h"
 #include "platform/agent/service/CharacterSession.h"
-#include "platform/system/ServiceRegistry.h"
-#include "platform/system/WindowsDirectory.h"
+#include "system/ServiceRegistry.h"
+#include "system/WindowsDirectory.h"
 #include "support/IsolatedHome.h"
 #include "support/ScriptedDialogService.h"
 

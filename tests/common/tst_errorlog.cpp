@@ -1,6 +1,6 @@
 #include "common/ErrorLog.h"
 #include "common/SettingsStore.h"
-#include "platform/system/ServiceRegistry.h"
+#include "system/ServiceRegistry.h"
 #include "support/IsolatedHome.h"
 #include "support/ScriptedDialogService.h"
 

@@ -1,9 +1,9 @@
 #include "common/FileHelpers.h"
 #include "common/basRegistry.h"
 #include "common/mShellExecute.h"
-#include "platform/system/Registry.h"
-#include "platform/system/ServiceRegistry.h"
-#include "platform/system/SystemServices.h"
+#include "system/Registry.h"
+#include "system/ServiceRegistry.h"
+#include "system/SystemServices.h"
 #include "support/IsolatedHome.h"
 #include "support/RecordingShellExecutor.h"
 

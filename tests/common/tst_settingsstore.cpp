@@ -1,6 +1,6 @@
 #include "common/SettingsStore.h"
-#include "platform/system/SqliteRegistry.h"
-#include "platform/system/ServiceRegistry.h"
+#include "system/SqliteRegistry.h"
+#include "system/ServiceRegistry.h"
 #include "support/IsolatedHome.h"
 #include "support/ScriptedDialogService.h"
 

@@ -7,7 +7,7 @@
 #include "AgentCtl/Agent.h"
 #include "platform/agent/client/CharacterBusClient.h"
 #include "platform/agent/service/AgentCodes.h"
-#include "platform/system/SystemServices.h"
+#include "system/SystemServices.h"
 #include "support/IsolatedHome.h"
 #include "support/PrivateSessionBus.h"
 #include "support/ScriptedDialogService.h"

@@ -5,13 +5,13 @@
 
 #include "host/AgentDBusAdaptor.h"
 #include "host/BusNames.h"
-#include "platform/system/DisplayEnvironment.h"
+#include "system/DisplayEnvironment.h"
 #include "host/HostApplication.h"
 #include "host/TrayIcon.h"
 
 #include "AgentCtl/Agent.h"
 #include "common/SettingsStore.h"
-#include "platform/system/InstallLayout.h"
+#include "system/InstallLayout.h"
 #include "support/IsolatedHome.h"
 #include "support/PrivateSessionBus.h"
 #include "support/RecordingAgentControl.h"

@@ -8,7 +8,7 @@
 # a finding not listed fails the check, and so does a listed one that is gone,
 # so that the list only ever shrinks.
 #
-# cmake -DSOURCE_DIR=<tree> -DSYSTEM_DIR=platform/system -DALLOWED=<list file> -P CheckLayering.cmake
+# cmake -DSOURCE_DIR=<tree> -DSYSTEM_DIR=system -DALLOWED=<list file> -P CheckLayering.cmake
 
 cmake_minimum_required(VERSION 3.25)
 

@@ -1,6 +1,6 @@
 #include "support/DesktopShots.h"
 
-#include "platform/system/GermanTranslations.h"
+#include "system/GermanTranslations.h"
 
 #include <QApplication>
 #include <QDir>

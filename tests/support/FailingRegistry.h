@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/system/Registry.h"
+#include "system/Registry.h"
 
 #include <QSet>
 #include <QString>

@@ -4,7 +4,7 @@
 #include <QtGlobal>
 
 #ifdef TILVANO_HAVE_SYSTEM
-#include "platform/system/ServiceRegistry.h"
+#include "system/ServiceRegistry.h"
 #endif
 
 namespace tilvano::test {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/system/ShellExecutor.h"
+#include "system/ShellExecutor.h"
 
 #include <QList>
 #include <QString>

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "plugins/PluginPage.h"
-#include "platform/system/ServiceRegistry.h"
-#include "platform/system/SettingsSection.h"
-#include "platform/system/SystemServices.h"
+#include "system/ServiceRegistry.h"
+#include "system/SettingsSection.h"
+#include "system/SystemServices.h"
 #include "support/FailingRegistry.h"
 
 #include <QScopeGuard>

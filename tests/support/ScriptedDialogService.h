@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/system/DialogService.h"
+#include "system/DialogService.h"
 
 #include <QList>
 #include <QQueue>

@@ -2,7 +2,7 @@
 
 #include "CharacterBusNames.h"
 
-#include "platform/system/InstallLayout.h"
+#include "system/InstallLayout.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusError>

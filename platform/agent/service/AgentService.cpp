@@ -6,8 +6,8 @@
 
 #include "platform/agent/AcsReader.h"
 #include "platform/speech/SpeechSynthesizer.h"
-#include "platform/system/SystemServices.h"
-#include "platform/system/WindowsDirectory.h"
+#include "system/SystemServices.h"
+#include "system/WindowsDirectory.h"
 
 #include <QFileInfo>
 #include <QWidget>

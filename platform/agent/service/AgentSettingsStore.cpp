@@ -1,6 +1,6 @@
 #include "AgentSettingsStore.h"
 
-#include "platform/system/Registry.h"
+#include "system/Registry.h"
 
 namespace tilvano::agent {
 

@@ -6,7 +6,7 @@
 #include "platform/sound/AudioPlayer.h"
 #include "platform/speech/SpeechSynthesizer.h"
 #include "platform/speech/SpeechTagParser.h"
-#include "platform/system/WindowsDirectory.h"
+#include "system/WindowsDirectory.h"
 
 #include <algorithm>
 

@@ -8,7 +8,7 @@
 #include "platform/mail/MailSettings.h"
 #include "platform/mail/MaildirMailApplication.h"
 #include "platform/mail/SettingsMailService.h"
-#include "platform/system/SystemServices.h"
+#include "system/SystemServices.h"
 #include "support/IsolatedHome.h"
 
 #include <QDir>

@@ -9,7 +9,7 @@
 #include "platform/messenger/ServerLocator.h"
 #include "platform/messenger/StanzaReader.h"
 #include "platform/messenger/XmppMessenger.h"
-#include "platform/system/SystemServices.h"
+#include "system/SystemServices.h"
 
 #include <QTest>
 

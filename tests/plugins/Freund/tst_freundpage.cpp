@@ -2,7 +2,7 @@
 // after creation and Init, and what each control does to Kibo.
 
 #include "plugins/Freund/Main.h"
-#include "platform/system/WindowsDirectory.h"
+#include "system/WindowsDirectory.h"
 #include "support/AgentTestBench.h"
 
 #include <QCheckBox>

@@ -3,7 +3,7 @@
 
 #include "plugins/PagePlugin.h"
 #include "plugins/PluginPage.h"
-#include "platform/system/InstallLayout.h"
+#include "system/InstallLayout.h"
 #include "support/AgentTestBench.h"
 
 #include <QPluginLoader>

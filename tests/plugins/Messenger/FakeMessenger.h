@@ -2,7 +2,7 @@
 
 #include "platform/messenger/Messenger.h"
 #include "platform/messenger/MessengerFactory.h"
-#include "platform/system/ServiceRegistry.h"
+#include "system/ServiceRegistry.h"
 
 #include <QPointer>
 

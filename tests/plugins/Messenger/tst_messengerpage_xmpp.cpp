@@ -10,7 +10,7 @@
 #include "MakroCombo/MacroBox.h"
 #include "platform/messenger/MessengerAccount.h"
 #include "platform/messenger/MessengerFactory.h"
-#include "platform/system/ServiceRegistry.h"
+#include "system/ServiceRegistry.h"
 #include "platform/messenger/XmppMessenger.h"
 #include "plugins/Messenger/AccountFields.h"
 #include "plugins/Messenger/Main.h"

@@ -9,8 +9,8 @@
 #include "common/MacroStore.h"
 #include "common/Twips.h"
 #include "common/basRegistry.h"
-#include "platform/system/AutostartEntry.h"
-#include "platform/system/InstallLayout.h"
+#include "system/AutostartEntry.h"
+#include "system/InstallLayout.h"
 
 #include <QCheckBox>
 #include <QFile>

@@ -16,7 +16,7 @@
 #include "plugins/Outlook/Main.h"
 #include "plugins/Outlook/MailSourceFields.h"
 #include "plugins/PagePlugin.h"
-#include "platform/system/CredentialStore.h"
+#include "system/CredentialStore.h"
 #include "support/AgentTestBench.h"
 #include "support/RefusedSave.h"
 

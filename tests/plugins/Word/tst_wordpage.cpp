@@ -6,7 +6,7 @@
 
 #include "common/Twips.h"
 #include "common/basRegistry.h"
-#include "platform/system/InstallLayout.h"
+#include "system/InstallLayout.h"
 
 #include <QCheckBox>
 #include <QDir>

@@ -2,7 +2,7 @@
 
 #include "MakroCombo/MacroBox.h"
 #include "common/Twips.h"
-#include "platform/system/DialogService.h"
+#include "system/DialogService.h"
 
 #include <QCheckBox>
 #include <QFile>

@@ -7,7 +7,7 @@
 #include "platform/sound/WaveAudio.h"
 #include "platform/speech/SpeechSynthesizer.h"
 #include "platform/speech/VoiceCatalogue.h"
-#include "platform/system/WindowsDirectory.h"
+#include "system/WindowsDirectory.h"
 #include "support/IsolatedHome.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "host/kibo/KiboCommandLine.h"
+#include "tools/kibo/KiboCommandLine.h"
 
 #include <QTest>
 

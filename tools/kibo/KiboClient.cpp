@@ -1,4 +1,4 @@
-#include "host/kibo/KiboClient.h"
+#include "tools/kibo/KiboClient.h"
 
 #include "host/BusNames.h"
 

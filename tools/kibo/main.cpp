@@ -1,8 +1,8 @@
 // kibo: drives the character of a running Tilvano from shell scripts and
 // cron jobs, over the session bus.
 
-#include "host/kibo/KiboClient.h"
-#include "host/kibo/KiboCommandLine.h"
+#include "tools/kibo/KiboClient.h"
+#include "tools/kibo/KiboCommandLine.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

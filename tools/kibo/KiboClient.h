@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/kibo/KiboCommandLine.h"
+#include "tools/kibo/KiboCommandLine.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

@@ -5,7 +5,7 @@
 #include "platform/agent/server/CharacterServer.h"
 #include "platform/agent/server/ClientCharacter.h"
 #include "platform/agent/server/ServerClient.h"
-#include "platform/agent/service/AgentCodes.h"
+#include "platform/agent/AgentCodes.h"
 
 #include <QDBusMessage>
 #include <QDBusServiceWatcher>

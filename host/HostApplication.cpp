@@ -21,7 +21,7 @@
 #include "platform/agent/client/WindowActivationWatcher.h"
 #include "platform/agent/server/CharacterServer.h"
 #include "platform/agent/server/ServerClient.h"
-#include "platform/agent/service/AgentService.h"
+#include "platform/agent/AgentService.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>

@@ -2,7 +2,7 @@
 
 #include "Pose.h"
 
-#include "platform/agent/AcsModel.h"
+#include "platform/acs/AcsModel.h"
 
 #include <QList>
 #include <QString>

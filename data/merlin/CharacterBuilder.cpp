@@ -3,8 +3,8 @@
 #include "CharacterPalette.h"
 #include "TrayIconBitmaps.h"
 
-#include "platform/agent/AcsIndexedImage.h"
-#include "platform/agent/AcsRegion.h"
+#include "platform/acs/AcsIndexedImage.h"
+#include "platform/acs/AcsRegion.h"
 
 #include <QUuid>
 

@@ -3,7 +3,7 @@
 #include "AnimationPlan.h"
 #include "FigurePainter.h"
 
-#include "platform/agent/AcsModel.h"
+#include "platform/acs/AcsModel.h"
 
 #include <QHash>
 #include <QList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/agent/AcsModel.h"
+#include "platform/acs/AcsModel.h"
 
 #include <QImage>
 

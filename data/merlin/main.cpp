@@ -3,7 +3,7 @@
 
 #include "CharacterBuilder.h"
 
-#include "platform/agent/AcsWriter.h"
+#include "platform/acs/AcsWriter.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "plugins/Freund/CharacterFileSize.h"
 
-#include "platform/agent/AcsReader.h"
+#include "platform/acs/AcsReader.h"
 
 #include <limits>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/agent/service/AgentService.h"
+#include "platform/agent/AgentService.h"
 
 namespace tilvano::test {
 

@@ -3,7 +3,7 @@
 
 #include "support/AgentTestBench.h"
 #include "support/FifoTrap.h"
-#include "platform/agent/service/AgentService.h"
+#include "platform/agent/AgentService.h"
 #include "AgentCtl/LibraryStartup.h"
 #include "common/ErrorLog.h"
 #include "system/WindowsDirectory.h"

@@ -9,8 +9,8 @@
 #include "AgentCtl/Agent.h"
 #include "platform/agent/client/CharacterBusClient.h"
 #include "platform/agent/client/CharacterBusNames.h"
-#include "platform/agent/service/AgentCodes.h"
-#include "platform/agent/service/AgentService.h"
+#include "platform/agent/AgentCodes.h"
+#include "platform/agent/AgentService.h"
 #include "support/AgentTestBench.h"
 #include "support/PrivateSessionBus.h"
 

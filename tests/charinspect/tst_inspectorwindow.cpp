@@ -1,8 +1,8 @@
 #include "charinspect/InspectorWindow.h"
 #include "charinspect/VoiceCatalogueEnumerator.h"
 
-#include "platform/agent/service/AgentService.h"
-#include "platform/agent/service/CharacterSession.h"
+#include "platform/agent/AgentService.h"
+#include "platform/agent/CharacterSession.h"
 #include "system/ServiceRegistry.h"
 #include "system/WindowsDirectory.h"
 #include "support/IsolatedHome.h"

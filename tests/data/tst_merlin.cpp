@@ -1,9 +1,9 @@
 // The default character as the build writes it: read back with the codec's own
 // reader and checked for what the character service relies on.
 
-#include "platform/agent/AcsFrameRenderer.h"
-#include "platform/agent/AcsReader.h"
-#include "platform/agent/AcsTrayIcon.h"
+#include "platform/acs/AcsFrameRenderer.h"
+#include "platform/acs/AcsReader.h"
+#include "platform/acs/AcsTrayIcon.h"
 
 #include <QDir>
 #include <QPainter>

@@ -6,7 +6,7 @@
 #include "data/merlin/FigurePainter.h"
 #include "data/merlin/TrayIconBitmaps.h"
 
-#include "platform/agent/AcsTrayIcon.h"
+#include "platform/acs/AcsTrayIcon.h"
 
 #include <QtTest>
 

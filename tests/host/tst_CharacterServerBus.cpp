@@ -6,7 +6,7 @@
 
 #include "AgentCtl/Agent.h"
 #include "platform/agent/client/CharacterBusClient.h"
-#include "platform/agent/service/AgentCodes.h"
+#include "platform/agent/AgentCodes.h"
 #include "system/SystemServices.h"
 #include "support/IsolatedHome.h"
 #include "support/PrivateSessionBus.h"

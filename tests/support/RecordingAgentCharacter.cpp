@@ -1,6 +1,6 @@
 #include "support/RecordingAgentCharacter.h"
 
-#include "platform/agent/service/AgentCodes.h"
+#include "platform/agent/AgentCodes.h"
 #include "platform/speech/SpeechTagParser.h"
 
 #include <QPointer>

@@ -1,6 +1,6 @@
 #include "support/RecordingAgentCommands.h"
 
-#include "platform/agent/service/AgentCodes.h"
+#include "platform/agent/AgentCodes.h"
 
 #include <algorithm>
 

@@ -7,8 +7,8 @@
 //
 // Exit status: 0 success, 1 failure (message on stderr), 2 bad usage.
 
-#include "platform/agent/AcsFrameRenderer.h"
-#include "platform/agent/AcsReader.h"
+#include "platform/acs/AcsFrameRenderer.h"
+#include "platform/acs/AcsReader.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -6,7 +6,7 @@
 #include "ServerLauncher.h"
 #include "WindowActivationWatcher.h"
 
-#include "platform/agent/service/AgentCodes.h"
+#include "platform/agent/AgentCodes.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>

@@ -2,7 +2,7 @@
 
 #include "CharacterBusClient.h"
 
-#include "platform/agent/service/AgentService.h"
+#include "platform/agent/AgentService.h"
 
 #include <QDBusConnection>
 #include <QTextStream>

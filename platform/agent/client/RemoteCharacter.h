@@ -2,7 +2,7 @@
 
 #include "RemoteCommands.h"
 
-#include "platform/agent/service/DescribedCharacter.h"
+#include "platform/agent/DescribedCharacter.h"
 
 #include <QVariant>
 

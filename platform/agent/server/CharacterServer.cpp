@@ -3,9 +3,9 @@
 #include "ServerClient.h"
 #include "SharedCharacter.h"
 
-#include "platform/agent/service/AgentService.h"
-#include "platform/agent/service/AgentTrace.h"
-#include "platform/agent/service/CharacterSession.h"
+#include "platform/agent/AgentService.h"
+#include "platform/agent/AgentTrace.h"
+#include "platform/agent/CharacterSession.h"
 
 #include <QFileInfo>
 

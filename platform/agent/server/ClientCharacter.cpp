@@ -3,7 +3,7 @@
 #include "ServerClient.h"
 #include "SharedCharacter.h"
 
-#include "platform/agent/service/CharacterSession.h"
+#include "platform/agent/CharacterSession.h"
 
 namespace tilvano::agent {
 

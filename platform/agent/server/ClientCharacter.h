@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/agent/service/AgentCommandList.h"
-#include "platform/agent/service/DescribedCharacter.h"
+#include "platform/agent/AgentCommandList.h"
+#include "platform/agent/DescribedCharacter.h"
 
 namespace tilvano::agent {
 

@@ -3,9 +3,9 @@
 #include "CharacterServer.h"
 #include "ClientCharacter.h"
 
-#include "platform/agent/service/AgentCodes.h"
-#include "platform/agent/service/AgentService.h"
-#include "platform/agent/service/AgentTrace.h"
+#include "platform/agent/AgentCodes.h"
+#include "platform/agent/AgentService.h"
+#include "platform/agent/AgentTrace.h"
 
 namespace tilvano::agent {
 

@@ -3,8 +3,8 @@
 #include "ClientCharacter.h"
 #include "ServerClient.h"
 
-#include "platform/agent/service/AgentTrace.h"
-#include "platform/agent/service/CharacterSession.h"
+#include "platform/agent/AgentTrace.h"
+#include "platform/agent/CharacterSession.h"
 
 #include <algorithm>
 

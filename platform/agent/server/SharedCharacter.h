@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/agent/service/CommandMenu.h"
+#include "platform/agent/CommandMenu.h"
 
 #include <QList>
 #include <QPointer>

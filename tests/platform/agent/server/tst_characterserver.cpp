@@ -4,11 +4,11 @@
 #include "platform/agent/server/CharacterServer.h"
 #include "platform/agent/server/ClientCharacter.h"
 #include "platform/agent/server/ServerClient.h"
-#include "platform/agent/service/AgentCodes.h"
-#include "platform/agent/service/AgentService.h"
-#include "platform/agent/service/CharacterSession.h"
-#include "platform/agent/service/CharacterWindow.h"
-#include "platform/agent/service/CommandMenu.h"
+#include "platform/agent/AgentCodes.h"
+#include "platform/agent/AgentService.h"
+#include "platform/agent/CharacterSession.h"
+#include "platform/agent/CharacterWindow.h"
+#include "platform/agent/CommandMenu.h"
 
 #include "support/IsolatedHome.h"
 

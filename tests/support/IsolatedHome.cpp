@@ -3,9 +3,7 @@
 #include <QDir>
 #include <QtGlobal>
 
-#ifdef TILVANO_HAVE_SYSTEM
 #include "system/ServiceRegistry.h"
-#endif
 
 namespace tilvano::test {
 
@@ -25,16 +23,12 @@ IsolatedHome::IsolatedHome()
     qputenv("XDG_DATA_HOME", dataHome().toUtf8());
     qputenv("XDG_RUNTIME_DIR", runtimeDir().toUtf8());
     qputenv("XDG_CACHE_HOME", root.filePath(QStringLiteral("cache")).toUtf8());
-#ifdef TILVANO_HAVE_SYSTEM
     ServiceRegistry::reset();
-#endif
 }
 
 IsolatedHome::~IsolatedHome()
 {
-#ifdef TILVANO_HAVE_SYSTEM
     ServiceRegistry::reset();
-#endif
     for (const char *name : kVariables)
         qunsetenv(name);
 }

@@ -1,7 +1,7 @@
 #include "plugins/PluginPage.h"
 
 #include "AgentCtl/Agent.h"
-#include "AgentCtl/RuntimeErrors.h"
+#include "common/RuntimeErrors.h"
 #include "MakroCombo/MacroBox.h"
 #include "common/SettingsStore.h"
 #include "common/Twips.h"

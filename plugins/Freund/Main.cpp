@@ -1,6 +1,7 @@
 #include "plugins/Freund/Main.h"
 
 #include "AgentCtl/Agent.h"
+#include "common/RuntimeErrors.h"
 #include "common/SettingsStore.h"
 #include "common/Twips.h"
 #include "plugins/AgentFailure.h"
@@ -47,8 +48,7 @@ bool holdsCharacter(const Agent &agent)
 // has already told the user why.
 ErrorInfo noCharacterLoaded()
 {
-    return ErrorInfo{91, QStringLiteral("TilvanoAgentOptions"),
-                     QStringLiteral("Object variable or With block variable not set"), 0};
+    return runtime::error(runtime::ObjectNotSet, QStringLiteral("TilvanoAgentOptions"), runtime::Language::English);
 }
 
 QLabel *addLabel(QWidget *page, const QString &name, const QString &text, const QRect &geometry)

@@ -5,6 +5,7 @@
 
 #include "AgentCtl/Agent.h"
 #include "MakroCombo/MacroBox.h"
+#include "common/RuntimeErrors.h"
 #include "common/Twips.h"
 #include "system/DialogService.h"
 
@@ -29,8 +30,6 @@ PageIdentity optionsIdentity()
     identity.section = QStringLiteral("Misc");
     return identity;
 }
-
-constexpr qint32 kObjectNotSet = 91;
 
 // The widget itself or its last descendant in the focus chain.
 QWidget *lastInFocusChain(QWidget *widget)
@@ -119,8 +118,8 @@ void Main::connectKibo(Agent *fri)
 bool Main::PluginStart()
 {
     if (!kibo()) {
-        setLastError({kObjectNotSet, QStringLiteral("TilvanoMiscOptions"),
-                      QStringLiteral("Object variable or With block variable not set"), 0});
+        setLastError(runtime::error(runtime::ObjectNotSet, QStringLiteral("TilvanoMiscOptions"),
+                                    runtime::Language::English));
         return false;
     }
     // Whether the macro ran is the character's business (it logs a name it

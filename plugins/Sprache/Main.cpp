@@ -1,7 +1,7 @@
 #include "plugins/Sprache/Main.h"
 
 #include "AgentCtl/Agent.h"
-#include "AgentCtl/RuntimeErrors.h"
+#include "common/RuntimeErrors.h"
 #include "common/ErrorLog.h"
 #include "common/SettingsStore.h"
 #include "common/Twips.h"

@@ -37,6 +37,7 @@ ImapMailApplication::ImapMailApplication(const MailSettings &settings, const Clo
     , m_credentials(new CredentialStore(this))
 {
     connect(&m_reminders, &ReminderScheduler::reminderDue, this, &MailApplication::reminder);
+    connect(&m_reminders, &ReminderScheduler::noteForLog, this, &MailApplication::noteForLog);
     m_reminders.start();
     if (m_settings.imapHost.isEmpty() || m_settings.imapUser.isEmpty()) {
         m_problem = mailError(MailError::CannotCreate,

@@ -55,6 +55,8 @@ signals:
     void problemChanged();
     // The send-and-receive that was started has ended; an error says why it failed.
     void sendAndReceiveFinished(const tilvano::ErrorInfo &result);
+    // A line for the user's log, which the application's user writes.
+    void noteForLog(const QString &line);
 };
 
 } // namespace tilvano::mail

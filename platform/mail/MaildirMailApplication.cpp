@@ -34,6 +34,7 @@ MaildirMailApplication::MaildirMailApplication(const MailSettings &settings, con
 {
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &MaildirMailApplication::folderChanged);
     connect(&m_reminders, &ReminderScheduler::reminderDue, this, &MailApplication::reminder);
+    connect(&m_reminders, &ReminderScheduler::noteForLog, this, &MailApplication::noteForLog);
     connect(&m_sync, &SyncCommandRunner::finished, this, &MaildirMailApplication::syncFinished);
     // What is there already is not news.
     m_knownNew = keysOf(m_inbox.messagesByUniqueName(false));

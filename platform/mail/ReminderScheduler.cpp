@@ -1,7 +1,7 @@
 #include "platform/mail/ReminderScheduler.h"
 
-#include "common/ErrorLog.h"
 
+#include <QDebug>
 #include <QPointer>
 
 #include <algorithm>
@@ -118,7 +118,7 @@ void ReminderScheduler::computed(AlarmComputation result)
                                             "der Termin wird übergangen.")
                                  .arg(event);
         qWarning().noquote() << line;
-        WriteLog(writer::tilvano(), line);
+        emit noteForLog(line);
     }
     // Alarms already passed were raised from an earlier list, except those
     // of events that an earlier computation cut short had not looked at:

@@ -41,6 +41,9 @@ signals:
     void reminderDue(const tilvano::mail::ReminderItem &item);
     // A computation came back (after start and after every change).
     void alarmsComputed();
+    // A line for the user's log (an event given up as too costly to compute);
+    // the log is written by whoever uses the mail application.
+    void noteForLog(const QString &line);
 
 private:
     // Emits the reminders; false when a receiver destroyed this meanwhile.

@@ -1,5 +1,6 @@
 #include "plugins/Outlook/MailConnection.h"
 
+#include "common/ErrorLog.h"
 #include "platform/mail/MailService.h"
 
 namespace tilvano::outlook {
@@ -47,6 +48,8 @@ void MailConnection::hold(std::shared_ptr<mail::MailApplication> application)
     connect(app, &mail::MailApplication::quit, this, [this] { dispatch([this] { emit quit(); }); });
     connect(app, &mail::MailApplication::problemChanged, this,
             [this] { dispatch([this] { emit problemChanged(); }); });
+    connect(app, &mail::MailApplication::noteForLog, this,
+            [](const QString &line) { WriteLog(writer::tilvano(), line); });
 }
 
 void MailConnection::release()

@@ -1,7 +1,7 @@
 // Account passwords against a real secret store (GNOME Keyring on a bus of the
 // test's own, checked with an independent client) and, in other processes,
 // without one: on a bus where no secret store runs, and with no bus at all.
-#include "PrivateSessionBus.h"
+#include "support/PrivateSessionBus.h"
 #include "support/IsolatedHome.h"
 
 #include "system/CredentialStore.h"

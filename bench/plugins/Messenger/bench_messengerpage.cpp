@@ -4,7 +4,7 @@
 // goes to the user's address, where their own client (priority 5) takes it;
 // the page hears of it through a carbon, as it does in real use.
 
-#include "PrivateSessionBus.h"
+#include "support/PrivateSessionBus.h"
 #include "support/ProsodyServer.h"
 #include "support/TestPeer.h"
 

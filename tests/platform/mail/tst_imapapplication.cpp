@@ -7,7 +7,7 @@
 
 #include "support/DovecotServer.h"
 #include "support/MaildirFixture.h"
-#include "PrivateSessionBus.h"
+#include "support/PrivateSessionBus.h"
 #include "common/SettingsStore.h"
 #include "platform/mail/ImapMailApplication.h"
 #include "platform/mail/SettingsMailService.h"

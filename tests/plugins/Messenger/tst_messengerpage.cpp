@@ -5,7 +5,7 @@
 #include "FakeMessenger.h"
 
 #include "PageFixture.h"
-#include "PrivateSessionBus.h"
+#include "support/PrivateSessionBus.h"
 #include "support/RefusedSave.h"
 
 #include "MakroCombo/MacroBox.h"

@@ -3,7 +3,7 @@
 // character is asked to do is read from its log. The session bus is the
 // test's own, without a secret store: passwords live in the settings.
 #include "PageFixture.h"
-#include "PrivateSessionBus.h"
+#include "support/PrivateSessionBus.h"
 #include "support/ProsodyServer.h"
 #include "support/TestPeer.h"
 

@@ -3,7 +3,7 @@
 // of a mail reaches the script, the menu entry, the box, errors and closing.
 
 #include "support/DovecotServer.h"
-#include "PrivateSessionBus.h"
+#include "support/PrivateSessionBus.h"
 #include "support/MaildirFixture.h"
 #include "MakroCombo/MacroBox.h"
 #include "common/MacroScript.h"

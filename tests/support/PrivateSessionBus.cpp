@@ -1,4 +1,4 @@
-#include "PrivateSessionBus.h"
+#include "support/PrivateSessionBus.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -48,11 +48,25 @@ PrivateSessionBus::PrivateSessionBus(SecretStore secretStore)
         m_error = QStringLiteral("no temporary folder");
         return;
     }
-    if (!startBus())
+    QDir(m_dir.path()).mkpath(QStringLiteral("services"));
+    QFile config(m_dir.filePath(QStringLiteral("bus.conf")));
+    if (!config.open(QIODevice::WriteOnly) || config.write(busConfig(m_dir.path()).toUtf8()) < 0) {
+        m_error = QStringLiteral("cannot write the bus configuration");
         return;
+    }
+    config.close();
+    if (!startBus(QStringLiteral("--config-file=") + config.fileName(), environment()))
+        return;
+    m_ownsAddress = true;
     qputenv("DBUS_SESSION_BUS_ADDRESS", m_address.toUtf8());
     if (secretStore == SecretStore::Keyring)
         startKeyring();
+}
+
+PrivateSessionBus::PrivateSessionBus(const QString &configFile, const QProcessEnvironment &environment)
+{
+    startBus(configFile.isEmpty() ? QStringLiteral("--session") : QStringLiteral("--config-file=") + configFile,
+             environment);
 }
 
 PrivateSessionBus::~PrivateSessionBus()
@@ -66,16 +80,19 @@ PrivateSessionBus::~PrivateSessionBus()
             process->waitForFinished(5000);
         }
     }
+    if (!m_ownsAddress)
+        return;
     if (m_hadAddress)
         qputenv("DBUS_SESSION_BUS_ADDRESS", m_previousAddress);
     else
         qunsetenv("DBUS_SESSION_BUS_ADDRESS");
 }
 
-std::unique_ptr<QProcess> PrivateSessionBus::startChild(const QString &program, const QStringList &arguments)
+std::unique_ptr<QProcess> PrivateSessionBus::startChild(const QString &program, const QStringList &arguments,
+                                                         const QProcessEnvironment &environment)
 {
     auto process = std::make_unique<QProcess>();
-    process->setProcessEnvironment(environment());
+    process->setProcessEnvironment(environment);
     // Should the test program crash, the kernel ends its helpers with it.
     process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     process->start(program, arguments);
@@ -84,17 +101,10 @@ std::unique_ptr<QProcess> PrivateSessionBus::startChild(const QString &program, 
     return process;
 }
 
-bool PrivateSessionBus::startBus()
+bool PrivateSessionBus::startBus(const QString &configuration, const QProcessEnvironment &environment)
 {
-    QDir(m_dir.path()).mkpath(QStringLiteral("services"));
-    QFile config(m_dir.filePath(QStringLiteral("bus.conf")));
-    if (!config.open(QIODevice::WriteOnly) || config.write(busConfig(m_dir.path()).toUtf8()) < 0) {
-        m_error = QStringLiteral("cannot write the bus configuration");
-        return false;
-    }
-    config.close();
-    m_bus = startChild(QStringLiteral("dbus-daemon"), {QStringLiteral("--config-file=") + config.fileName(),
-                                                       QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+    m_bus = startChild(QStringLiteral("dbus-daemon"),
+                       {configuration, QStringLiteral("--nofork"), QStringLiteral("--print-address=1")}, environment);
     if (!m_error.isEmpty())
         return false;
     if (!QTest::qWaitFor([this] { return m_bus->canReadLine() || m_bus->state() != QProcess::Running; }, startMs)
@@ -115,7 +125,8 @@ bool PrivateSessionBus::startKeyring()
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     m_keyring = startChild(QStringLiteral("gnome-keyring-daemon"),
                            {QStringLiteral("--foreground"), QStringLiteral("--unlock"),
-                            QStringLiteral("--components=secrets")});
+                            QStringLiteral("--components=secrets")},
+                           environment());
     if (!m_error.isEmpty())
         return false;
     // --unlock reads the keyring's password from standard input; a new

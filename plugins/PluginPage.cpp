@@ -321,6 +321,14 @@ void PluginPage::closePage()
     teardown();
 }
 
+QLabel *PluginPage::addLabel(const QString &name, const QString &text, const QRect &geometry)
+{
+    auto *label = new QLabel(text, this);
+    label->setObjectName(name);
+    label->setGeometry(geometry);
+    return label;
+}
+
 void PluginPage::addMacroPicker(MacroBox *picker, const QString &key)
 {
     m_pickers.append(picker);
@@ -385,9 +393,14 @@ bool PluginPage::writeSetting(const QString &key, const QString &value)
 {
     if (SaveSetting(settingsApplication(), m_identity.section, key, value))
         return true;
+    storeRefused();
+    return false;
+}
+
+void PluginPage::storeRefused()
+{
     setLastError(runtime::pathFileAccess());
     saveFailed();
-    return false;
 }
 
 QString PluginPage::checkBoxValue(const QCheckBox *box)

@@ -12,6 +12,7 @@
 
 class QCheckBox;
 class QLabel;
+class QRect;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
@@ -110,6 +111,10 @@ protected:
     Agent *kibo() const { return m_kibo; }
     const PageIdentity &identity() const { return m_identity; }
 
+    // A label on the page, under the name the page's form gives it, at its
+    // place in pixels.
+    QLabel *addLabel(const QString &name, const QString &text, const QRect &geometry);
+
     // A macro picker of the page and the key (in the page's section) that
     // stores its macro name. Register in the page's order: Init fills them in
     // that order, saving writes them in that order, before saveSettings.
@@ -124,6 +129,9 @@ protected:
     // Called by saveSettings when the save did not complete: the edits stay
     // unsaved, so closing still asks about them.
     void saveFailed() { m_saveFailed = true; }
+    // The settings store refused a value: the page's LastError says so (error
+    // 75) and the save counts as failed.
+    void storeRefused();
     void setPageChanged(bool changed) { m_pageChanged = changed; }
 
     // The page's own parts of Init, saving and closing. beforeSaving runs

@@ -51,14 +51,6 @@ ErrorInfo noCharacterLoaded()
     return runtime::error(runtime::ObjectNotSet, QStringLiteral("TilvanoAgentOptions"), runtime::Language::English);
 }
 
-QLabel *addLabel(QWidget *page, const QString &name, const QString &text, const QRect &geometry)
-{
-    auto *label = new QLabel(text, page);
-    label->setObjectName(name);
-    label->setGeometry(geometry);
-    return label;
-}
-
 QComboBox *addList(QWidget *page, const QString &name, const QRect &geometry)
 {
     auto *list = new QComboBox(page);
@@ -105,22 +97,22 @@ void Main::buildControls()
 {
     captionLabel()->setObjectName(QStringLiteral("Label2"));
 
-    addLabel(this, QStringLiteral("Label1"), QStringLiteral("Freund"), twipsRect(240, 375, 735, 255));
+    addLabel(QStringLiteral("Label1"), QStringLiteral("Freund"), twipsRect(240, 375, 735, 255));
     m_characterCombo = addList(this, QStringLiteral("CharacterCombo"), twipsRect(1650, 375, 2895, 315));
 
     m_showHide = new QPushButton(showCaption, this);
     m_showHide->setObjectName(QStringLiteral("btnShowHide"));
     m_showHide->setGeometry(twipsRect(4575, 375, 1140, 315));
 
-    addLabel(this, QStringLiteral("Label3"), QStringLiteral("Beschreibung"), twipsRect(225, 825, 990, 315));
-    m_description = addLabel(this, QStringLiteral("lbDescription"), QString(), twipsRect(1650, 750, 5190, 765));
+    addLabel(QStringLiteral("Label3"), QStringLiteral("Beschreibung"), twipsRect(225, 825, 990, 315));
+    m_description = addLabel(QStringLiteral("lbDescription"), QString(), twipsRect(1650, 750, 5190, 765));
     m_description->setWordWrap(true);
     m_description->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    addLabel(this, QStringLiteral("Label4"), QStringLiteral("Animation testen"), twipsRect(240, 1770, 1305, 195));
+    addLabel(QStringLiteral("Label4"), QStringLiteral("Animation testen"), twipsRect(240, 1770, 1305, 195));
     m_aniCombo = addList(this, QStringLiteral("AniCombo"), twipsRect(1650, 1725, 2940, 315));
 
-    addLabel(this, QStringLiteral("Label6"), QStringLiteral("Größe"), twipsRect(225, 2175, 915, 165));
+    addLabel(QStringLiteral("Label6"), QStringLiteral("Größe"), twipsRect(225, 2175, 915, 165));
     m_sizeCombo = addList(this, QStringLiteral("SizeCombo"), twipsRect(1650, 2100, 2940, 315));
 
     m_hideAfterAnimation = addCheckBox(this, QStringLiteral("cbHideAfterAnimation"),

@@ -33,14 +33,6 @@ PageIdentity messengerIdentity()
     return identity;
 }
 
-QLabel *addLabel(QWidget *page, const QString &name, const QString &text, const QRect &geometry)
-{
-    auto *label = new QLabel(text, page);
-    label->setObjectName(name);
-    label->setGeometry(geometry);
-    return label;
-}
-
 MacroBox *addPicker(QWidget *page, const QString &name, const QRect &geometry)
 {
     auto *picker = new MacroBox(page);
@@ -73,17 +65,17 @@ Main::Main(QWidget *parent)
     captionLabel()->setObjectName(QStringLiteral("Label2"));
 
     cbActive = addCheckBox(this, QStringLiteral("cbActive"), QStringLiteral("Aktiv"), twipsRect(300, 450, 2490, 195));
-    addLabel(this, QStringLiteral("Label3"), QStringLiteral("Anmelden:"), twipsRect(375, 900, 1740, 240));
+    addLabel(QStringLiteral("Label3"), QStringLiteral("Anmelden:"), twipsRect(375, 900, 1740, 240));
     MacroLogon = addPicker(this, QStringLiteral("MacroLogon"), twipsRect(2400, 825, 3390, 315));
-    addLabel(this, QStringLiteral("Label1"), QStringLiteral("Eintreffende Nachricht:"), twipsRect(375, 1425, 1815, 240));
+    addLabel(QStringLiteral("Label1"), QStringLiteral("Eintreffende Nachricht:"), twipsRect(375, 1425, 1815, 240));
     MacroMessage = addPicker(this, QStringLiteral("MacroMessage"), twipsRect(2400, 1350, 3390, 315));
     cbEnableDefault = addCheckBox(this, QStringLiteral("cbEnableDefault"), QStringLiteral("Messenger Standardaktion"),
                                   twipsRect(2400, 1800, 3015, 240));
-    addLabel(this, QStringLiteral("Label4"), QStringLiteral("Abmelden:"), twipsRect(375, 2400, 1515, 240));
+    addLabel(QStringLiteral("Label4"), QStringLiteral("Abmelden:"), twipsRect(375, 2400, 1515, 240));
     MacroLogoff = addPicker(this, QStringLiteral("MacroLogoff"), twipsRect(2400, 2325, 3465, 315));
-    addLabel(this, QStringLiteral("Label5"), QStringLiteral("Einladung erhalten:"), twipsRect(375, 2925, 1515, 240));
+    addLabel(QStringLiteral("Label5"), QStringLiteral("Einladung erhalten:"), twipsRect(375, 2925, 1515, 240));
     MacroInvite = addPicker(this, QStringLiteral("MacroInvite"), twipsRect(2400, 2850, 3540, 315));
-    lbError = addLabel(this, QStringLiteral("lbError"), QString(), twipsRect(375, 3375, 6315, 765));
+    lbError = addLabel(QStringLiteral("lbError"), QString(), twipsRect(375, 3375, 6315, 765));
     lbError->setWordWrap(true);
     lbError->setVisible(false);
 
@@ -138,10 +130,8 @@ void Main::saveSettings()
     // the next start; connect afresh with the new one. A page that had no
     // messenger (no account yet) gets one now.
     const AccountFields::SaveResult account = m_account->save();
-    if (!account.stored) {
-        setLastError(runtime::pathFileAccess());
-        saveFailed();
-    }
+    if (!account.stored)
+        storeRefused();
     if (cbActive->isChecked() && (account.accountChanged || !oMessenger)) {
         releaseMessenger();
         if (connectMessenger() && !m_inErrorState)

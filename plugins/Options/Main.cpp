@@ -94,14 +94,6 @@ Main::~Main()
     closePage();
 }
 
-QLabel *Main::addLabel(const QString &name, const QString &text, const QRect &geometry)
-{
-    auto *label = new QLabel(text, this);
-    label->setObjectName(name);
-    label->setGeometry(geometry);
-    return label;
-}
-
 void Main::loadOwnState()
 {
     // Name and start-up box are known before the character is: the host

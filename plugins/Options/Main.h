@@ -42,7 +42,6 @@ protected:
     PageHelp help() const override;
 
 private:
-    QLabel *addLabel(const QString &name, const QString &text, const QRect &geometry);
     void loadOwnState();
 
     QCheckBox *m_autoRun = nullptr;

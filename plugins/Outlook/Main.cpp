@@ -50,14 +50,6 @@ ErrorInfo mailNotConnected()
     return error;
 }
 
-QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, const QRect &geometry)
-{
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setGeometry(geometry);
-    return label;
-}
-
 } // namespace
 
 Main::Main(QWidget *parent)
@@ -86,23 +78,23 @@ void Main::createControls()
     cbIsActive->setObjectName(QStringLiteral("cbIsActive"));
     cbIsActive->setGeometry(twipsRect(225, 525, 2190, 240));
 
-    makeLabel(this, QStringLiteral("Label1"), QStringLiteral("Bei 1 neuen Mail:"), twipsRect(375, 975, 1590, 165));
+    addLabel(QStringLiteral("Label1"), QStringLiteral("Bei 1 neuen Mail:"), twipsRect(375, 975, 1590, 165));
     MacroNewMail = addPicker(QStringLiteral("MacroNewMail"), twipsRect(2400, 900, 3465, 315));
-    makeLabel(this, QStringLiteral("Label5"), QStringLiteral("Bei mehr als 1 neuen Mail:"),
+    addLabel(QStringLiteral("Label5"), QStringLiteral("Bei mehr als 1 neuen Mail:"),
               twipsRect(375, 1500, 1890, 165));
     MacroMultiNewMail = addPicker(QStringLiteral("MacroMultiNewMail"), twipsRect(2400, 1425, 3615, 315));
-    makeLabel(this, QStringLiteral("Label12"), QStringLiteral("Mail senden:"), twipsRect(375, 2025, 915, 165));
+    addLabel(QStringLiteral("Label12"), QStringLiteral("Mail senden:"), twipsRect(375, 2025, 915, 165));
     MacroMailSent = addPicker(QStringLiteral("MacroMailSent"), twipsRect(2400, 1950, 3465, 315));
-    makeLabel(this, QStringLiteral("Label3"), QStringLiteral("Keine neue Mail:"), twipsRect(375, 2550, 1215, 240));
+    addLabel(QStringLiteral("Label3"), QStringLiteral("Keine neue Mail:"), twipsRect(375, 2550, 1215, 240));
     MacroNoNewMail = addPicker(QStringLiteral("MacroNoNewMail"), twipsRect(2400, 2475, 3465, 390));
-    makeLabel(this, QStringLiteral("Label4"), QStringLiteral("Fälliger Termin:"), twipsRect(375, 3150, 1365, 240));
+    addLabel(QStringLiteral("Label4"), QStringLiteral("Fälliger Termin:"), twipsRect(375, 3150, 1365, 240));
     MacroReminder = addPicker(QStringLiteral("MacroReminder"), twipsRect(2400, 3075, 3615, 315));
 
-    lbError = makeLabel(this, QStringLiteral("lbError"), kErrorLabelText, twipsRect(675, 3675, 5865, 615));
+    lbError = addLabel(QStringLiteral("lbError"), kErrorLabelText, twipsRect(675, 3675, 5865, 615));
     lbError->setWordWrap(true);
     lbError->setVisible(false);
 
-    lbFetching = makeLabel(this, QStringLiteral("lbFetching"), QStringLiteral("Mails werden abgerufen \u2026"),
+    lbFetching = addLabel(QStringLiteral("lbFetching"), QStringLiteral("Mails werden abgerufen \u2026"),
                            twipsRect(2550, 525, 3450, 240));
     lbFetching->setVisible(false);
 
@@ -184,10 +176,8 @@ void Main::saveSettings()
             && (passwordEdited || !(mail::MailSettings::load(SystemServices::registry()) == before)))
             self->reconnect();
     });
-    if (!stored) {
-        setLastError(runtime::pathFileAccess());
-        saveFailed();
-    }
+    if (!stored)
+        storeRefused();
 }
 
 void Main::reconnect()

@@ -4,6 +4,7 @@
 #include "plugins/Freund/Main.h"
 #include "system/WindowsDirectory.h"
 #include "support/AgentTestBench.h"
+#include "support/RefusedSave.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -331,6 +332,21 @@ private slots:
         }
         QCOMPARE(AgentTestBench::active(QStringLiteral("ShowFast")), QStringLiteral("True"));
         QCOMPARE(AgentTestBench::active(QStringLiteral("HideAfterAnimation")), QStringLiteral("True"));
+    }
+
+    void refusedSaveKeepsTheEditsUnsaved_data()
+    {
+        addRefusalColumns();
+        QTest::newRow("the character's first setting") << QString() << QString() << 1;
+        QTest::newRow("fast show and hide") << QStringLiteral("ActiveAgent") << QStringLiteral("ShowFast") << 0;
+    }
+    void refusedSaveKeepsTheEditsUnsaved()
+    {
+        auto kibo = bench->agentWithCharacter();
+        Main page;
+        page.Init(kibo.get());
+        box(page, "cbFastShowHide")->click();
+        checkRefusedSave(page);
     }
 
     void focusArrivingRefreshesTheCaptionAndDestroyingWithFocusIsSafe()

@@ -4,6 +4,7 @@
 #include "plugins/Options/Main.h"
 #include "plugins/Options/StartupEntry.h"
 #include "support/AgentTestBench.h"
+#include "support/RefusedSave.h"
 
 #include "MakroCombo/MacroBox.h"
 #include "common/MacroStore.h"
@@ -170,6 +171,21 @@ private slots:
         QVERIFY(page.PageChanged());
         QCOMPARE(page.LastError().number, 75);
         QVERIFY(bench->dialogs.shown().isEmpty());
+    }
+
+    void refusedSaveKeepsTheEditsUnsaved_data()
+    {
+        addRefusalColumns();
+        QTest::newRow("the character's own settings") << QString() << QString() << 1;
+        QTest::newRow("user name") << QStringLiteral("Misc") << QStringLiteral("UserName") << 0;
+        QTest::newRow("start-up macro") << QStringLiteral("Misc") << QStringLiteral("MacroStartUp") << 0;
+    }
+    void refusedSaveKeepsTheEditsUnsaved()
+    {
+        Main page;
+        page.Init(kibo.get());
+        page.userNameField()->setText(QStringLiteral("Anna"));
+        checkRefusedSave(page);
     }
 
     void startUpMacroRunsAndTheHiddenChoiceSurvivesSaving()

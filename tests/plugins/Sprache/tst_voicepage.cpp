@@ -4,6 +4,7 @@
 #include "plugins/Sprache/Main.h"
 #include "plugins/Sprache/VoiceChoices.h"
 #include "support/AgentTestBench.h"
+#include "support/RefusedSave.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -287,6 +288,23 @@ private slots:
         QCOMPARE(GetSetting(settingsApplication(), QStringLiteral("StoredValues"), QStringLiteral("TestSpeech")),
                  QStringLiteral("Neuer Satz"));
         QVERIFY(!page->PageChanged());
+    }
+
+    void refusedSaveKeepsTheEditsUnsaved_data()
+    {
+        addRefusalColumns();
+        // The page's own early write of the language is stored again by the
+        // character, so the character's first write is the second of the save.
+        QTest::newRow("the character's first setting") << QString() << QString() << 2;
+        QTest::newRow("speed") << QStringLiteral("ActiveAgent") << QStringLiteral("Speed") << 0;
+        QTest::newRow("test sentence") << QStringLiteral("StoredValues") << QStringLiteral("TestSpeech") << 0;
+    }
+    void refusedSaveKeepsTheEditsUnsaved()
+    {
+        openPage();
+        slider("SpeedSlider")->setValue(140);
+        control<QLineEdit>("TestText")->setText(QStringLiteral("Neuer Satz"));
+        checkRefusedSave(*page);
     }
 
     void failingSaveStopsAndTellsTheUser()

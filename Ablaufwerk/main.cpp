@@ -3,6 +3,7 @@
 
 #include "Ablaufwerk/MainForm.h"
 #include "platform/agent/client/CharacterClientFactory.h"
+#include "system/DiagnosticOptions.h"
 #include "system/DisplayEnvironment.h"
 #include "system/GermanTranslations.h"
 
@@ -12,6 +13,8 @@
 
 int main(int argc, char *argv[])
 {
+    // The diagnostic switches are read here, once, and handed to the libraries.
+    tilvano::DiagnosticOptions::install(tilvano::DiagnosticOptions::fromEnvironment(QProcessEnvironment::systemEnvironment()));
     if (tilvano::DisplayEnvironment::applyToProcess().outcome == tilvano::DisplayChoice::Outcome::NoDisplay) {
         QTextStream(stderr) << tilvano::DisplayEnvironment::headlessAdvice(QStringLiteral("Das Ablaufwerk"), QStringLiteral("ablaufwerk"));
         return 1;

@@ -2,12 +2,15 @@
 #include "VoiceCatalogueEnumerator.h"
 
 #include "platform/agent/client/CharacterClientFactory.h"
+#include "system/DiagnosticOptions.h"
 #include "system/GermanTranslations.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
+    // The diagnostic switches are read here, once, and handed to the libraries.
+    tilvano::DiagnosticOptions::install(tilvano::DiagnosticOptions::fromEnvironment(QProcessEnvironment::systemEnvironment()));
     // Characters walk to screen positions, which a Wayland client cannot do with its own windows.
     if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY") && qEnvironmentVariableIsSet("DISPLAY")
         && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))

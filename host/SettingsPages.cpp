@@ -2,6 +2,7 @@
 
 #include "plugins/PagePlugin.h"
 #include "plugins/PluginPage.h"
+#include "system/DiagnosticOptions.h"
 #include "system/InstallLayout.h"
 
 #include <QDir>
@@ -44,7 +45,7 @@ SettingsPages::~SettingsPages()
 
 QString SettingsPages::pagesFolder()
 {
-    const QString override = qEnvironmentVariable("TILVANO_PAGES_DIR");
+    const QString override = DiagnosticOptions::current().pagesDir;
     return override.isEmpty() ? InstallLayout::pluginDir() : override;
 }
 

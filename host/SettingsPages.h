@@ -42,7 +42,7 @@ public:
     SettingsPages(const SettingsPages &) = delete;
     SettingsPages &operator=(const SettingsPages &) = delete;
 
-    // The folder pages come from: TILVANO_PAGES_DIR when set (extra pages,
+    // The folder pages come from: the pagesDir diagnostic option when set (extra pages,
     // tests), else the install's plug-ins folder.
     static QString pagesFolder();
 

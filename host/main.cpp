@@ -4,6 +4,7 @@
 #include "host/HostApplication.h"
 #include "host/TerminationSignals.h"
 
+#include "system/DiagnosticOptions.h"
 #include "system/DisplayEnvironment.h"
 #include "system/GermanTranslations.h"
 #include "system/SingleInstance.h"
@@ -31,6 +32,8 @@ bool askRunningInstanceToComeForward(const SingleInstance &instance)
 
 int main(int argc, char *argv[])
 {
+    // The diagnostic switches are read here, once, and handed to the libraries.
+    DiagnosticOptions::install(DiagnosticOptions::fromEnvironment(QProcessEnvironment::systemEnvironment()));
     if (DisplayEnvironment::applyToProcess().outcome == DisplayChoice::Outcome::NoDisplay) {
         QTextStream(stderr) << DisplayEnvironment::headlessAdvice(QStringLiteral("Tilvano"), QStringLiteral("tilvano"));
         return 1;

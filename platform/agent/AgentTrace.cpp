@@ -1,10 +1,12 @@
 #include "AgentTrace.h"
 
+#include "system/DiagnosticOptions.h"
+
 #include <QFile>
 
 namespace tilvano::agent {
 
-AgentTrace::AgentTrace() : m_path(qEnvironmentVariable("TILVANO_AGENT_TRACE")) {}
+AgentTrace::AgentTrace() : m_path(DiagnosticOptions::current().agentTraceFile) {}
 
 void AgentTrace::record(const QString &name, const QString &characterId, const QStringList &arguments) const
 {

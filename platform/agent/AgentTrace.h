@@ -7,11 +7,11 @@ namespace tilvano::agent {
 
 // A diagnostic record of what the service was asked and what it reported: one line per
 // request and per event, tab-separated (name, character id, arguments). Written only when
-// TILVANO_AGENT_TRACE names a file; lines are appended, so several runs can share one file.
+// The agentTraceFile diagnostic option names a file; lines are appended, so several runs can share one file.
 class AgentTrace
 {
 public:
-    // Reads TILVANO_AGENT_TRACE.
+    // Takes the file from the diagnostic options.
     AgentTrace();
     explicit AgentTrace(const QString &path) : m_path(path) {}
 

@@ -1,5 +1,7 @@
 #include "platform/messenger/StropheSession.h"
 
+#include "system/DiagnosticOptions.h"
+
 #include <QHash>
 #include <QSocketNotifier>
 
@@ -22,8 +24,7 @@ QHash<xmpp_conn_t *, StropheSession *> &sessionsByConnection()
 
 bool traceWanted()
 {
-    static const bool wanted = qEnvironmentVariableIsSet("TILVANO_XMPP_TRACE");
-    return wanted;
+    return DiagnosticOptions::current().xmppTrace;
 }
 
 // Until the connection is online, and while it closes, the library keeps

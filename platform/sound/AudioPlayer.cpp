@@ -3,6 +3,8 @@
 #include "Loudness.h"
 #include "PulseStream.h"
 
+#include "system/DiagnosticOptions.h"
+
 #include <QDeadlineTimer>
 #include <QThread>
 
@@ -42,9 +44,7 @@ struct AudioPlayer::Playback {
 };
 
 AudioPlayer::AudioPlayer(QObject *parent)
-    : AudioPlayer(qEnvironmentVariable("TILVANO_AUDIO") == QLatin1String("silent") ? Output::Silent
-                                                                                  : Output::Automatic,
-                  parent)
+    : AudioPlayer(DiagnosticOptions::current().silentAudio ? Output::Silent : Output::Automatic, parent)
 {
 }
 

@@ -20,7 +20,7 @@ class AudioPlayer : public QObject
 
 public:
     enum class Output {
-        Automatic, // the sound server when reachable, else silent; TILVANO_AUDIO=silent forces silence
+        Automatic, // the sound server when reachable, else silent; the silentAudio diagnostic option forces silence
         Silent,
     };
 

@@ -7,6 +7,7 @@
 #include "host/CharacterServerBus.h"
 #include "platform/agent/client/CharacterBusNames.h"
 #include "platform/agent/server/CharacterServer.h"
+#include "system/DiagnosticOptions.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -36,6 +37,8 @@ private:
 
 int main(int argc, char *argv[])
 {
+    // Started by the test with the switches in its environment, as a program is.
+    DiagnosticOptions::install(DiagnosticOptions::fromEnvironment(QProcessEnvironment::systemEnvironment()));
     QApplication application(argc, argv);
     auto service = std::make_unique<agent::AgentService>(nullptr, test::comparedServiceOptions());
     ClockOnBus clock(service->clock());

@@ -3,6 +3,9 @@
 #include <QDir>
 #include <QtGlobal>
 
+#include <memory>
+
+#include "system/DiagnosticOptions.h"
 #include "system/ServiceRegistry.h"
 
 namespace tilvano::test {
@@ -10,7 +13,14 @@ namespace tilvano::test {
 namespace {
 const char *const kVariables[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR",
                                   "XDG_CACHE_HOME"};
-}
+
+// Tests set the diagnostic switches in their environment (CTest's, or in the
+// middle of a test), so their options follow it at every use.
+class EnvironmentDiagnosticOptions final : public DiagnosticOptions {
+public:
+    Values values() const override { return fromEnvironment(QProcessEnvironment::systemEnvironment()); }
+};
+} // namespace
 
 IsolatedHome::IsolatedHome()
 {
@@ -24,6 +34,7 @@ IsolatedHome::IsolatedHome()
     qputenv("XDG_RUNTIME_DIR", runtimeDir().toUtf8());
     qputenv("XDG_CACHE_HOME", root.filePath(QStringLiteral("cache")).toUtf8());
     ServiceRegistry::reset();
+    ServiceRegistry::installDefault<DiagnosticOptions>([] { return std::make_unique<EnvironmentDiagnosticOptions>(); });
 }
 
 IsolatedHome::~IsolatedHome()

@@ -3,6 +3,7 @@
 #include "platform/agent/CharacterSession.h"
 #include "platform/agent/Sentence.h"
 #include "platform/speech/SpeechTagParser.h"
+#include "system/DiagnosticOptions.h"
 
 #include <QApplication>
 
@@ -74,7 +75,10 @@ BENCHMARK(BM_QueuedRequests);
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    qputenv("TILVANO_AUDIO", "silent");
+    // No sound: the figures are the service's, not the sound server's.
+    tilvano::DiagnosticOptions::Values diagnostics;
+    diagnostics.silentAudio = true;
+    tilvano::DiagnosticOptions::install(diagnostics);
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

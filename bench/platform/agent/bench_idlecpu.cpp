@@ -10,6 +10,7 @@
 #include "platform/agent/AgentService.h"
 #include "platform/agent/CharacterSession.h"
 #include "platform/agent/CharacterWindow.h"
+#include "system/DiagnosticOptions.h"
 
 #include <QApplication>
 #include <QBitmap>
@@ -88,7 +89,10 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    qputenv("TILVANO_AUDIO", "silent");
+    // No sound: the figures are the service's, not the sound server's.
+    tilvano::DiagnosticOptions::Values diagnostics;
+    diagnostics.silentAudio = true;
+    tilvano::DiagnosticOptions::install(diagnostics);
     QApplication app(argc, argv);
 
     const int idleSeconds = argc > 1 ? std::max(1, QString::fromLocal8Bit(argv[1]).toInt()) : 20;

@@ -1,12 +1,18 @@
 # One layout for the build tree and for every install prefix:
 #   bin/                    programs
-#   lib/                    shared libraries
+#   lib/tilvano/            shared libraries
 #   lib/tilvano/plugins/    settings pages (.tpx)
 #   share/tilvano/          data: characters, help, templates
+#   share/applications/, share/icons/, share/metainfo/, share/man/, ...
+#                           what the desktop finds there by its conventions
 # Programs and libraries find each other and the data relative to their own
 # location, so the build tree runs in place.
+#
+# Our libraries are private to our programs, so they stay out of the linker's
+# search path: under /usr or /usr/local a library of another package with the
+# same name must not be able to shadow one of ours, or the other way round.
 set(TILVANO_BIN_DIR bin)
-set(TILVANO_LIB_DIR lib)
+set(TILVANO_LIB_DIR lib/tilvano)
 set(TILVANO_PLUGIN_DIR lib/tilvano/plugins)
 set(TILVANO_DATA_DIR share/tilvano)
 
@@ -18,7 +24,7 @@ set(TILVANO_BUILD_PLUGIN_DIR ${CMAKE_BINARY_DIR}/${TILVANO_PLUGIN_DIR})
 file(MAKE_DIRECTORY ${TILVANO_BUILD_DATA_DIR} ${TILVANO_BUILD_PLUGIN_DIR})
 
 set(CMAKE_BUILD_RPATH_USE_ORIGIN ON)
-set(CMAKE_INSTALL_RPATH "$ORIGIN/../lib")
+set(CMAKE_INSTALL_RPATH "$ORIGIN/../${TILVANO_LIB_DIR}")
 
 # A shared library of ours, built into lib/ and installed there.
 function(tilvano_add_library name)
@@ -26,7 +32,8 @@ function(tilvano_add_library name)
   set_target_properties(${name} PROPERTIES
     VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR}
     INSTALL_RPATH "$ORIGIN")
-  install(TARGETS ${name} LIBRARY DESTINATION ${TILVANO_LIB_DIR})
+  # Only our programs link these, so no development link (libx.so) is installed.
+  install(TARGETS ${name} LIBRARY DESTINATION ${TILVANO_LIB_DIR} NAMELINK_SKIP)
 endfunction()
 
 # A program of ours, built into bin/ and installed there.
@@ -41,7 +48,7 @@ function(tilvano_add_page name)
   set_target_properties(${name} PROPERTIES
     PREFIX "" SUFFIX ".tpx"
     LIBRARY_OUTPUT_DIRECTORY ${TILVANO_BUILD_PLUGIN_DIR}
-    INSTALL_RPATH "$ORIGIN/../..")
+    INSTALL_RPATH "$ORIGIN/..")
   target_link_libraries(${name} PRIVATE tilvano_pages)
   install(TARGETS ${name} LIBRARY DESTINATION ${TILVANO_PLUGIN_DIR})
 endfunction()

@@ -18,9 +18,9 @@ QString InstallLayout::libDir()
     return dir;
 }
 
-QString InstallLayout::prefix() { return QDir::cleanPath(libDir() + QStringLiteral("/..")); }
+QString InstallLayout::prefix() { return QDir::cleanPath(libDir() + QStringLiteral("/../..")); }
 QString InstallLayout::binDir() { return prefix() + QStringLiteral("/bin"); }
-QString InstallLayout::pluginDir() { return libDir() + QStringLiteral("/tilvano/plugins"); }
+QString InstallLayout::pluginDir() { return libDir() + QStringLiteral("/plugins"); }
 QString InstallLayout::dataDir() { return prefix() + QStringLiteral("/share/tilvano"); }
 QString InstallLayout::installPath() { return dataDir() + QLatin1Char('/'); }
 QString InstallLayout::program(const QString &name) { return binDir() + QLatin1Char('/') + name; }

@@ -6,7 +6,7 @@ namespace tilvano {
 
 // Where the installed pieces are, found from the location of this library, so
 // that the build tree runs in place and any install prefix gives the same layout:
-// <prefix>/bin, <prefix>/lib, <prefix>/lib/tilvano/plugins, <prefix>/share/tilvano.
+// <prefix>/bin, <prefix>/lib/tilvano, <prefix>/lib/tilvano/plugins, <prefix>/share/tilvano.
 class InstallLayout {
 public:
     static QString prefix();

@@ -107,10 +107,17 @@ QPainterPath ellipse(QPointF c, double rx, double ry)
 
 QImage FigurePainter::render(const Pose &pose) const
 {
-    QImage image(kCanvasSize, kCanvasSize, QImage::Format_ARGB32_Premultiplied);
+    return render(pose, QRectF(0, 0, kCanvasSize, kCanvasSize), kCanvasSize);
+}
+
+QImage FigurePainter::render(const Pose &pose, const QRectF &area, int size) const
+{
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
+    const QTransform canvas
+        = QTransform::fromScale(size / area.width(), size / area.height()).translate(-area.left(), -area.top());
 
     QTransform figure;
     figure.translate(pose.offsetX, pose.offsetY);
@@ -121,7 +128,7 @@ QImage FigurePainter::render(const Pose &pose) const
     figure.rotate(pose.lean);
     figure.scale(pose.scale * (1 + pose.squash * 0.12), pose.scale * (1 - pose.squash * 0.1));
     figure.translate(-kFeet.x(), -kFeet.y());
-    p.setTransform(figure);
+    p.setTransform(figure * canvas);
 
     if (pose.scale > 0.05) {
         drawStreaks(p, pose);
@@ -137,7 +144,7 @@ QImage FigurePainter::render(const Pose &pose) const
         drawSign(p, pose);
     }
     drawSparkles(p, pose);
-    p.setTransform(QTransform().translate(pose.offsetX, pose.offsetY));
+    p.setTransform(QTransform().translate(pose.offsetX, pose.offsetY) * canvas);
     drawPuff(p, pose.puff);
     return image;
 }
@@ -804,9 +811,12 @@ void FigurePainter::drawPuff(QPainter &p, double amount) const
 QImage FigurePainter::renderIcon(int size) const
 {
     // The head and hat fill the icon; smaller parts would be lost at 16 pixels.
-    const QImage full = render(Pose{});
-    const QRect face(38, 2, 52, 52);
-    return full.copy(face).scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    const QRectF face(38, 2, 52, 52);
+    // Drawn four times as large and scaled down, so that the thin outlines of
+    // the figure keep their weight at every size instead of fading to a blur.
+    constexpr int oversampling = 4;
+    return render(Pose{}, face, size * oversampling)
+        .scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }
 
 } // namespace tilvano::merlin

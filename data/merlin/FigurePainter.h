@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QPointF>
+#include <QRectF>
 
 class QPainter;
 class QPainterPath;
@@ -18,6 +19,8 @@ public:
     static constexpr int kCanvasSize = 128;
 
     QImage render(const Pose &pose) const;
+    // The part `area` of the canvas, drawn as a size x size picture.
+    QImage render(const Pose &pose, const QRectF &area, int size) const;
 
     // A small square picture of the wizard's head and hat, for the tray.
     QImage renderIcon(int size) const;

@@ -62,15 +62,19 @@ std::optional<QDBusMessage> KiboClient::call(const QString &member, const QVaria
     return std::nullopt;
 }
 
-QString KiboClient::lastErrorText()
+std::optional<QVariant> KiboClient::property(const QString &name)
 {
     QDBusMessage request = QDBusMessage::createMethodCall(busServiceName(), busObjectPath(),
                                                           QStringLiteral("org.freedesktop.DBus.Properties"),
                                                           QStringLiteral("Get"));
-    request.setArguments({busInterfaceName(), QStringLiteral("LastErrorDescription")});
+    request.setArguments({busInterfaceName(), name});
     const QDBusReply<QDBusVariant> reply = m_bus.call(request);
-    return reply.isValid() ? reply.value().variant().toString() : QString();
+    if (!reply.isValid())
+        return std::nullopt;
+    return reply.value().variant();
 }
+
+QString KiboClient::lastErrorText() { return property(QStringLiteral("LastErrorDescription")).value_or(QVariant()).toString(); }
 
 void KiboClient::clearLastError()
 {
@@ -120,6 +124,17 @@ int KiboClient::run(const KiboCommand &command)
         return call(QStringLiteral("Hide")) ? 0 : 1;
     case Kind::Stop:
         return call(QStringLiteral("StopAll")) ? 0 : 1;
+    case Kind::Animations: {
+        const auto names = property(QStringLiteral("AnimationNames"));
+        if (!names) {
+            m_err << QStringLiteral("kibo: Die Animationen der Figur sind nicht zu erfahren.") << Qt::endl;
+            return 1;
+        }
+        for (const QString &name : names->toStringList())
+            m_out << name << '\n';
+        m_out.flush();
+        return 0;
+    }
     case Kind::Macros: {
         clearLastError();
         const auto reply = call(QStringLiteral("MacroNames"));

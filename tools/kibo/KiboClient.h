@@ -37,6 +37,8 @@ private:
     // For members answering true/false: a false answer is reported with the
     // character's own error text.
     int expectTrue(const QString &member, const QVariantList &arguments, int timeoutMs = -1);
+    // A property of the host's interface; empty when it cannot be read.
+    std::optional<QVariant> property(const QString &name);
     QString lastErrorText();
     void clearLastError();
     int watch();

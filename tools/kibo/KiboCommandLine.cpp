@@ -28,6 +28,7 @@ constexpr CommandWord kCommands[] = {
     {"show", KiboCommand::Kind::Show, CommandWord::NoText},
     {"hide", KiboCommand::Kind::Hide, CommandWord::NoText},
     {"stop", KiboCommand::Kind::Stop, CommandWord::NoText},
+    {"animations", KiboCommand::Kind::Animations, CommandWord::NoText},
     {"macros", KiboCommand::Kind::Macros, CommandWord::NoText},
     {"run", KiboCommand::Kind::Run, CommandWord::Text},
     {"run-text", KiboCommand::Kind::RunText, CommandWord::Text},
@@ -99,6 +100,7 @@ QString kiboUsage()
         "  show               zeigt die Figur\n"
         "  hide               versteckt die Figur\n"
         "  stop               bricht alles ab, was die Figur gerade tut\n"
+        "  animations         listet die Animationen der Figur\n"
         "  macros             listet die gespeicherten Makros\n"
         "  run MAKRONAME      führt ein gespeichertes Makro aus\n"
         "  run-text SKRIPT    führt ein Makroskript aus\n"

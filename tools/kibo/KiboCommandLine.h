@@ -9,7 +9,7 @@ namespace tilvano::kibo {
 
 // One request from the shell, read from kibo's arguments.
 struct KiboCommand {
-    enum class Kind { Help, Speak, Think, Play, Move, Show, Hide, Stop, Macros, Run, RunText, Watch };
+    enum class Kind { Help, Speak, Think, Play, Move, Show, Hide, Stop, Animations, Macros, Run, RunText, Watch };
     Kind kind = Kind::Help;
     QString text; // what to speak or think, the animation, the macro's name or script
     qint16 x = 0;

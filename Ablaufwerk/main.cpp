@@ -6,6 +6,7 @@
 #include "system/DiagnosticOptions.h"
 #include "system/DisplayEnvironment.h"
 #include "system/GermanTranslations.h"
+#include "system/StandardOptions.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -13,6 +14,19 @@
 
 int main(int argc, char *argv[])
 {
+    const tilvano::StandardOptions options(QStringLiteral("ablaufwerk"), QStringLiteral(
+        "Aufruf: ablaufwerk [MAKRONAME]\n"
+        "  oder: ablaufwerk OPTION\n"
+        "Öffnet den Makro-Editor von Tilvano. Die ganze Befehlszeile ist der Name des\n"
+        "Makros, das ausgewählt wird; ohne Namen oder bei einem unbekannten Namen das\n"
+        "erste Makro. Läuft der Editor schon, meldet er das und endet.\n"
+        "\n"
+        "      --help      zeigt diese Hilfe und endet\n"
+        "      --version   zeigt die Versionsangabe und endet\n"
+        "\n"
+        "Rückgabewerte: 0 Erfolg, 1 keine Anzeige vorhanden.\n"));
+    if (const auto status = options.answer(argc, argv))
+        return *status;
     // The diagnostic switches are read here, once, and handed to the libraries.
     tilvano::DiagnosticOptions::install(tilvano::DiagnosticOptions::fromEnvironment(QProcessEnvironment::systemEnvironment()));
     if (tilvano::DisplayEnvironment::applyToProcess().outcome == tilvano::DisplayChoice::Outcome::NoDisplay) {

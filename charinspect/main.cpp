@@ -3,18 +3,33 @@
 
 #include "platform/agent/client/CharacterClientFactory.h"
 #include "system/DiagnosticOptions.h"
+#include "system/DisplayEnvironment.h"
 #include "system/GermanTranslations.h"
+#include "system/StandardOptions.h"
 
 #include <QApplication>
+#include <QTextStream>
 
 int main(int argc, char *argv[])
 {
+    const tilvano::StandardOptions options(QStringLiteral("charinspect"), QStringLiteral(
+        "Aufruf: charinspect [OPTION]\n"
+        "Zeigt die installierten Figuren mit ihren Eigenschaften und die Sprachausgaben,\n"
+        "die Tilvano verwenden kann.\n"
+        "\n"
+        "      --help      zeigt diese Hilfe und endet\n"
+        "      --version   zeigt die Versionsangabe und endet\n"
+        "\n"
+        "Rückgabewerte: 0 Erfolg, 1 keine Anzeige vorhanden.\n"));
+    if (const auto status = options.answer(argc, argv))
+        return *status;
     // The diagnostic switches are read here, once, and handed to the libraries.
     tilvano::DiagnosticOptions::install(tilvano::DiagnosticOptions::fromEnvironment(QProcessEnvironment::systemEnvironment()));
-    // Characters walk to screen positions, which a Wayland client cannot do with its own windows.
-    if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY") && qEnvironmentVariableIsSet("DISPLAY")
-        && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
+    if (tilvano::DisplayEnvironment::applyToProcess().outcome == tilvano::DisplayChoice::Outcome::NoDisplay) {
+        QTextStream(stderr) << tilvano::DisplayEnvironment::headlessAdvice(QStringLiteral("Der Figureninspektor"),
+                                                                            QStringLiteral("charinspect"));
+        return 1;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("charinspect"));
     tilvano::GermanTranslations::install(app);

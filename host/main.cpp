@@ -8,6 +8,7 @@
 #include "system/DisplayEnvironment.h"
 #include "system/GermanTranslations.h"
 #include "system/SingleInstance.h"
+#include "system/StandardOptions.h"
 
 #include <QApplication>
 #include <QTextStream>
@@ -32,6 +33,20 @@ bool askRunningInstanceToComeForward(const SingleInstance &instance)
 
 int main(int argc, char *argv[])
 {
+    const StandardOptions options(QStringLiteral("tilvano"), QStringLiteral(
+        "Aufruf: tilvano [OPTION]\n"
+        "Startet den Begleiter Tilvano: zeigt die Figur und das Symbol im Systembereich,\n"
+        "lädt die Einstellungsseiten und bietet die Figur anderen Programmen auf dem\n"
+        "Sitzungsbus an (siehe kibo). Läuft Tilvano schon, holt ein zweiter Aufruf\n"
+        "die laufende Figur nach vorn.\n"
+        "\n"
+        "      --help      zeigt diese Hilfe und endet\n"
+        "      --version   zeigt die Versionsangabe und endet\n"
+        "\n"
+        "Rückgabewerte: 0 Erfolg, 1 keine Anzeige vorhanden oder die laufende\n"
+        "Instanz antwortet nicht.\n"));
+    if (const auto status = options.answer(argc, argv))
+        return *status;
     // The diagnostic switches are read here, once, and handed to the libraries.
     DiagnosticOptions::install(DiagnosticOptions::fromEnvironment(QProcessEnvironment::systemEnvironment()));
     if (DisplayEnvironment::applyToProcess().outcome == DisplayChoice::Outcome::NoDisplay) {

@@ -1,6 +1,7 @@
 // kibo: drives the character of a running Tilvano from shell scripts and
 // cron jobs, over the session bus.
 
+#include "system/StandardOptions.h"
 #include "tools/kibo/KiboClient.h"
 #include "tools/kibo/KiboCommandLine.h"
 
@@ -30,6 +31,8 @@ void findUserBusWhenUnset()
 
 int main(int argc, char *argv[])
 {
+    if (const auto status = tilvano::StandardOptions(QStringLiteral("kibo"), tilvano::kibo::kiboUsage()).answer(argc, argv))
+        return *status;
     findUserBusWhenUnset();
     QCoreApplication application(argc, argv);
     QTextStream out(stdout);

@@ -9,6 +9,7 @@
 
 #include "platform/acs/AcsFrameRenderer.h"
 #include "platform/acs/AcsReader.h"
+#include "system/StandardOptions.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -198,6 +199,26 @@ int check(const QString &path)
 
 int main(int argc, char **argv)
 {
+    const StandardOptions options(QStringLiteral("tilvano-acs"), QStringLiteral(
+        "Aufruf: tilvano-acs BEFEHL DATEI [ARGUMENTE]\n"
+        "  oder: tilvano-acs OPTION\n"
+        "Schaut in Figurendateien (.acs).\n"
+        "\n"
+        "  info DATEI                              Namen, Größe, Kennung, Anzahlen,\n"
+        "                                          Animationen und Zustände\n"
+        "  render DATEI ANIMATION BILDNR AUS.png [MUND]\n"
+        "                                          schreibt Bild BILDNR (ab 0) einer Animation als PNG;\n"
+        "                                          MUND 0-6 legt eine Mundform darüber\n"
+        "  sounds DATEI ORDNER                     schreibt jeden Klang als WAV-Datei\n"
+        "  check DATEI                             entpackt alles; 0, wenn alles heil ist\n"
+        "\n"
+        "      --help      zeigt diese Hilfe und endet\n"
+        "      --version   zeigt die Versionsangabe und endet\n"
+        "\n"
+        "Rückgabewerte: 0 Erfolg, 1 Fehler (Meldung auf der Standardfehlerausgabe),\n"
+        "2 falscher Aufruf.\n"));
+    if (const auto status = options.answer(argc, argv))
+        return *status;
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     if (args.isEmpty())

@@ -4,6 +4,7 @@
 #include "common/SettingsStore.h"
 #include "system/RunKeyMirror.h"
 #include "system/SqliteRegistry.h"
+#include "system/StandardOptions.h"
 #include "system/SystemServices.h"
 
 #include <QCoreApplication>
@@ -184,6 +185,32 @@ int run(const QStringList &args, Registry &registry)
 
 int main(int argc, char *argv[])
 {
+    const StandardOptions options(QStringLiteral("tilvano-reg"), QStringLiteral(
+        "Aufruf: tilvano-reg BEFEHL [ARGUMENTE]\n"
+        "  oder: tilvano-reg OPTION\n"
+        "Liest und ändert die Einstellungen von Tilvano, die alle Programme teilen.\n"
+        "\n"
+        "  get ANW ABSCHNITT SCHLÜSSEL [VORGABE]  zeigt eine Einstellung (VORGABE, wenn sie fehlt)\n"
+        "  set ANW ABSCHNITT SCHLÜSSEL WERT       speichert eine Einstellung\n"
+        "  list [ANW [ABSCHNITT]]                 listet Anwendungen, Abschnitte oder Einstellungen\n"
+        "  query SCHLÜSSELPFAD [NAME]             zeigt die Werte eines Schlüssels oder einen Wert\n"
+        "  add SCHLÜSSELPFAD NAME REG_SZ|REG_DWORD DATEN\n"
+        "                                         speichert einen Wert dieses Typs\n"
+        "  delete SCHLÜSSELPFAD NAME              löscht einen Wert\n"
+        "  export [SCHLÜSSELPFAD]                 gibt Schlüssel und Werte als Text aus\n"
+        "  import DATEI                           liest diesen Text wieder ein ('-': Standardeingabe)\n"
+        "\n"
+        "      --help      zeigt diese Hilfe und endet\n"
+        "      --version   zeigt die Versionsangabe und endet\n"
+        "\n"
+        "ANW ist die Anwendung, für Tilvano Lorvat. Ein SCHLÜSSELPFAD beginnt mit dem\n"
+        "Hauptschlüssel, etwa HKCU\\Software\\Lorvat\\Misc. Gespeicherte Passwörter\n"
+        "werden nur maskiert gezeigt.\n"
+        "\n"
+        "Rückgabewerte: 0 Erfolg, 1 Fehler (Meldung auf der Standardfehlerausgabe),\n"
+        "2 falscher Aufruf.\n"));
+    if (const auto status = options.answer(argc, argv))
+        return *status;
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     if (args.isEmpty() || args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h"))

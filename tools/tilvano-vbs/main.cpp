@@ -3,6 +3,7 @@
 #include "WScriptObject.h"
 
 #include "platform/script/ScriptEngine.h"
+#include "system/StandardOptions.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -28,6 +29,21 @@ static QString decode(const QByteArray &bytes)
 
 int main(int argc, char **argv)
 {
+    const tilvano::StandardOptions options(QStringLiteral("tilvano-vbs"), QStringLiteral(
+        "Aufruf: tilvano-vbs DATEI.vbs\n"
+        "  oder: tilvano-vbs OPTION\n"
+        "Führt ein Skript in der Makrosprache von Tilvano auf der Konsole aus, zum\n"
+        "Ausprobieren. WScript.Echo schreibt auf die Standardausgabe, WScript.Quit N\n"
+        "endet mit dem Rückgabewert N. Die Datei ist UTF-8 oder Latin-1.\n"
+        "\n"
+        "      --help      zeigt diese Hilfe und endet\n"
+        "      --version   zeigt die Versionsangabe und endet\n"
+        "\n"
+        "Rückgabewerte: 0 Erfolg, 1 Laufzeit- oder Syntaxfehler des Skripts (Meldung\n"
+        "mit Zeile und Spalte auf der Standardfehlerausgabe), 2 falscher Aufruf oder\n"
+        "Datei nicht lesbar, sonst der Wert von WScript.Quit.\n"));
+    if (const auto status = options.answer(argc, argv))
+        return *status;
     QCoreApplication app(argc, argv);
     QTextStream err(stderr);
     const QStringList args = app.arguments();

@@ -1,0 +1,9 @@
+# What every program, the desktop files and the package say about the release
+# and its legal status, kept in one place.
+#
+# No licence has been granted for Tilvano yet: until its owner chooses one, the
+# programs, the AppStream file and the package all say "all rights reserved".
+set(TILVANO_COPYRIGHT_YEARS "2026")
+set(TILVANO_LICENSE_SPDX "LicenseRef-proprietary")
+set(TILVANO_LICENSE_TEXT "Alle Rechte vorbehalten.")
+set(TILVANO_HOMEPAGE "https://www.lorvat.de/tilvano/")

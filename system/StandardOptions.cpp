@@ -1,0 +1,56 @@
+#include "system/StandardOptions.h"
+
+#include <cstdio>
+#include <cstring>
+#include <utility>
+
+namespace tilvano {
+
+StandardOptions::StandardOptions(QString command, QString help)
+    : m_command(std::move(command)), m_help(std::move(help))
+{
+}
+
+QString StandardOptions::version() { return QStringLiteral(TILVANO_VERSION_TEXT); }
+
+QString StandardOptions::helpText() const
+{
+    QString text = m_help;
+    if (!text.endsWith(QLatin1Char('\n')))
+        text += QLatin1Char('\n');
+    return text + QStringLiteral("\nHomepage von Tilvano: <%1>\n").arg(QStringLiteral(TILVANO_HOMEPAGE_TEXT));
+}
+
+QString StandardOptions::versionText() const
+{
+    return QStringLiteral("%1 (Tilvano) %2\n"
+                          "Copyright (C) %3 Lorvat\n"
+                          "Lizenz: %4\n"
+                          "Es gibt KEINE GARANTIE, soweit das Gesetz es zulässt.\n")
+        .arg(m_command, version(), QStringLiteral(TILVANO_COPYRIGHT_YEARS), QStringLiteral(TILVANO_LICENSE_TEXT));
+}
+
+std::optional<int> StandardOptions::answer(int argc, char **argv) const
+{
+    if (argc < 2 || !argv[1])
+        return std::nullopt;
+    QString text;
+    if (std::strcmp(argv[1], "--help") == 0)
+        text = helpText();
+    else if (std::strcmp(argv[1], "--version") == 0)
+        text = versionText();
+    else
+        return std::nullopt;
+    // Before any Qt stream exists, and whatever the locale: the texts are UTF-8.
+    const QByteArray bytes = text.toUtf8();
+    const bool written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size())
+                         && std::fflush(stdout) == 0;
+    // "tilvano --help > /dev/full" must not claim success.
+    if (!written) {
+        std::fprintf(stderr, "%s: Die Ausgabe konnte nicht geschrieben werden.\n", qPrintable(m_command));
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace tilvano

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace tilvano {
+
+// The two options every program of ours answers in the GNU manner: "--help"
+// (how to call it) and "--version" (name, version and legal status), both on
+// standard output with exit status 0. They are looked at before anything else
+// starts, so they work without a display, a session bus or a settings store.
+// Only the first argument counts: later ones belong to the program, such as a
+// text to speak ("kibo speak --help") or a value to store.
+class StandardOptions {
+public:
+    // command as the user types it; help is the whole German --help text.
+    StandardOptions(QString command, QString help);
+
+    // When the arguments ask for help or the version: answers and returns the
+    // exit status to end with. Otherwise nothing, and the program goes on.
+    std::optional<int> answer(int argc, char **argv) const;
+
+    QString helpText() const;
+    QString versionText() const;
+    // The release of the whole project, e.g. "1.3.135".
+    static QString version();
+
+private:
+    QString m_command;
+    QString m_help;
+};
+
+} // namespace tilvano

@@ -30,6 +30,18 @@ QString StandardOptions::versionText() const
         .arg(m_command, version(), QStringLiteral(TILVANO_COPYRIGHT_YEARS), QStringLiteral(TILVANO_LICENSE_TEXT));
 }
 
+namespace {
+
+// Before any Qt stream exists, and whatever the locale: the texts are UTF-8.
+bool writeAll(const QString &text, FILE *stream)
+{
+    const QByteArray bytes = text.toUtf8();
+    return std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream) == size_t(bytes.size())
+           && std::fflush(stream) == 0;
+}
+
+} // namespace
+
 std::optional<int> StandardOptions::answer(int argc, char **argv) const
 {
     if (argc < 2 || !argv[1])
@@ -41,16 +53,18 @@ std::optional<int> StandardOptions::answer(int argc, char **argv) const
         text = versionText();
     else
         return std::nullopt;
-    // Before any Qt stream exists, and whatever the locale: the texts are UTF-8.
-    const QByteArray bytes = text.toUtf8();
-    const bool written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size())
-                         && std::fflush(stdout) == 0;
     // "tilvano --help > /dev/full" must not claim success.
-    if (!written) {
+    if (!writeAll(text, stdout)) {
         std::fprintf(stderr, "%s: Die Ausgabe konnte nicht geschrieben werden.\n", qPrintable(m_command));
         return 1;
     }
     return 0;
+}
+
+int StandardOptions::refuseUsage() const
+{
+    writeAll(helpText(), stderr);
+    return 2;
 }
 
 } // namespace tilvano

@@ -20,6 +20,9 @@ public:
     // When the arguments ask for help or the version: answers and returns the
     // exit status to end with. Otherwise nothing, and the program goes on.
     std::optional<int> answer(int argc, char **argv) const;
+    // For a call the program cannot make sense of: the help text on standard
+    // error, and the exit status 2 to end with.
+    int refuseUsage() const;
 
     QString helpText() const;
     QString versionText() const;

@@ -223,6 +223,11 @@ void HostEndToEndTest::kiboSpeakReachesSpeakIt()
     QVERIFY2(spoken.err.isEmpty(), qPrintable(spoken.err));
     QTRY_VERIFY(logHasEntry(QStringLiteral("SpeakIt: Hallo")));
 
+    // The names the shell's completion offers for "kibo play".
+    const Finished animations = runToEnd(QStringLiteral("kibo"), {"animations"});
+    QCOMPARE(animations.exitCode, 0);
+    QVERIFY2(animations.out.split(QLatin1Char('\n')).contains(QStringLiteral("Wave")), qPrintable(animations.out));
+
     QCOMPARE(runToEnd(QStringLiteral("kibo"), {"play", "Wave"}).exitCode, 0);
     QCOMPARE(runToEnd(QStringLiteral("kibo"), {"move", "300", "200"}).exitCode, 0);
     QVERIFY(logHasEntry(QStringLiteral("PlayAni: Wave")));

@@ -86,7 +86,7 @@ private slots:
         QCOMPARE(run({}), 2);
         QCOMPARE(run({QStringLiteral("frobnicate")}), 2);
         QCOMPARE(run({QStringLiteral("get"), QStringLiteral("Lorvat")}), 2);
-        QVERIFY(m_err.contains("usage:"));
+        QVERIFY(m_err.contains("Aufruf:"));
         QCOMPARE(run({QStringLiteral("add"), QStringLiteral("HKCU\\x"), QStringLiteral("n"), QStringLiteral("REG_BINARY"), QStringLiteral("1")}), 2);
         QCOMPARE(run({QStringLiteral("add"), QStringLiteral("HKCU\\x"), QStringLiteral("n"), QStringLiteral("REG_DWORD"), QStringLiteral("zwölf")}), 1);
         QCOMPARE(run({QStringLiteral("query"), QStringLiteral("NOWHERE\\x")}), 1);

@@ -107,6 +107,9 @@ QString kiboUsage()
         "  watch              gibt die Ereignisse der Figur aus, eines je Zeile\n"
         "  help               zeigt diese Hilfe\n"
         "\n"
+        "      --help         zeigt diese Hilfe und endet\n"
+        "      --version      zeigt die Versionsangabe und endet\n"
+        "\n"
         "Rückgabewerte: 0 Erfolg, 1 Tilvano nicht erreichbar oder Befehl fehlgeschlagen,\n"
         "2 falscher Aufruf.\n");
 }

@@ -31,17 +31,16 @@ void findUserBusWhenUnset()
 
 int main(int argc, char *argv[])
 {
-    if (const auto status = tilvano::StandardOptions(QStringLiteral("kibo"), tilvano::kibo::kiboUsage()).answer(argc, argv))
+    const tilvano::StandardOptions options(QStringLiteral("kibo"), tilvano::kibo::kiboUsage());
+    if (const auto status = options.answer(argc, argv))
         return *status;
     findUserBusWhenUnset();
     QCoreApplication application(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
     const auto command = tilvano::kibo::parseKiboCommand(QCoreApplication::arguments().mid(1));
-    if (!command) {
-        err << tilvano::kibo::kiboUsage();
-        return 2;
-    }
+    if (!command)
+        return options.refuseUsage();
     if (command->kind == tilvano::kibo::KiboCommand::Kind::Help) {
         out << tilvano::kibo::kiboUsage();
         return 0;

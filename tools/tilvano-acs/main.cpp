@@ -23,7 +23,6 @@ using namespace tilvano::acs;
 namespace {
 
 constexpr int kFailure = 1;
-constexpr int kUsage = 2;
 
 QTextStream &out()
 {
@@ -37,14 +36,30 @@ QTextStream &err()
     return s;
 }
 
-int usage()
+const StandardOptions &standardOptions()
 {
-    err() << "usage: tilvano-acs info FILE\n"
-             "       tilvano-acs render FILE ANIMATION FRAME OUT.png [MOUTH 0-6]\n"
-             "       tilvano-acs sounds FILE DIR\n"
-             "       tilvano-acs check FILE\n";
-    return kUsage;
+    static const StandardOptions options(QStringLiteral("tilvano-acs"), QStringLiteral(
+        "Aufruf: tilvano-acs BEFEHL DATEI [ARGUMENTE]\n"
+        "  oder: tilvano-acs OPTION\n"
+        "Schaut in Figurendateien (.acs).\n"
+        "\n"
+        "  info DATEI                              Namen, Größe, Kennung, Anzahlen,\n"
+        "                                          Animationen und Zustände\n"
+        "  render DATEI ANIMATION BILDNR AUS.png [MUND]\n"
+        "                                          schreibt Bild BILDNR (ab 0) einer Animation als PNG;\n"
+        "                                          MUND 0-6 legt eine Mundform darüber\n"
+        "  sounds DATEI ORDNER                     schreibt jeden Klang als WAV-Datei\n"
+        "  check DATEI                             entpackt alles; 0, wenn alles heil ist\n"
+        "\n"
+        "      --help      zeigt diese Hilfe und endet\n"
+        "      --version   zeigt die Versionsangabe und endet\n"
+        "\n"
+        "Rückgabewerte: 0 Erfolg, 1 Fehler (Meldung auf der Standardfehlerausgabe),\n"
+        "2 falscher Aufruf.\n"));
+    return options;
 }
+
+int usage() { return standardOptions().refuseUsage(); }
 
 int fail(const QString &message)
 {
@@ -199,25 +214,7 @@ int check(const QString &path)
 
 int main(int argc, char **argv)
 {
-    const StandardOptions options(QStringLiteral("tilvano-acs"), QStringLiteral(
-        "Aufruf: tilvano-acs BEFEHL DATEI [ARGUMENTE]\n"
-        "  oder: tilvano-acs OPTION\n"
-        "Schaut in Figurendateien (.acs).\n"
-        "\n"
-        "  info DATEI                              Namen, Größe, Kennung, Anzahlen,\n"
-        "                                          Animationen und Zustände\n"
-        "  render DATEI ANIMATION BILDNR AUS.png [MUND]\n"
-        "                                          schreibt Bild BILDNR (ab 0) einer Animation als PNG;\n"
-        "                                          MUND 0-6 legt eine Mundform darüber\n"
-        "  sounds DATEI ORDNER                     schreibt jeden Klang als WAV-Datei\n"
-        "  check DATEI                             entpackt alles; 0, wenn alles heil ist\n"
-        "\n"
-        "      --help      zeigt diese Hilfe und endet\n"
-        "      --version   zeigt die Versionsangabe und endet\n"
-        "\n"
-        "Rückgabewerte: 0 Erfolg, 1 Fehler (Meldung auf der Standardfehlerausgabe),\n"
-        "2 falscher Aufruf.\n"));
-    if (const auto status = options.answer(argc, argv))
+    if (const auto status = standardOptions().answer(argc, argv))
         return *status;
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);

@@ -19,7 +19,6 @@ namespace {
 
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
-constexpr int kExitUsage = 2;
 
 QTextStream &out()
 {
@@ -33,22 +32,36 @@ QTextStream &err()
     return stream;
 }
 
-int usage()
+const StandardOptions &standardOptions()
 {
-    err() << "usage: tilvano-reg COMMAND [ARGUMENTS]\n"
-             "  get APP SECTION KEY [DEFAULT]         print a setting (DEFAULT when missing)\n"
-             "  set APP SECTION KEY VALUE             store a setting\n"
-             "  list [APP [SECTION]]                  list applications, sections or settings\n"
-             "  query KEYPATH [NAME]                  print the values of a key, or one value\n"
-             "  add KEYPATH NAME REG_SZ|REG_DWORD DATA\n"
-             "                                        store a value of that type\n"
-             "  delete KEYPATH NAME                   delete a value\n"
-             "  export [KEYPATH]                      print keys and values as text\n"
-             "  import FILE                           read that text back ('-' for standard input)\n"
-             "KEYPATH starts with a root key, e.g. HKCU\\Software\\Lorvat\\Misc.\n";
-    err().flush();
-    return kExitUsage;
+    static const StandardOptions options(QStringLiteral("tilvano-reg"), QStringLiteral(
+        "Aufruf: tilvano-reg BEFEHL [ARGUMENTE]\n"
+        "  oder: tilvano-reg OPTION\n"
+        "Liest und ändert die Einstellungen von Tilvano, die alle Programme teilen.\n"
+        "\n"
+        "  get ANW ABSCHNITT SCHLÜSSEL [VORGABE]  zeigt eine Einstellung (VORGABE, wenn sie fehlt)\n"
+        "  set ANW ABSCHNITT SCHLÜSSEL WERT       speichert eine Einstellung\n"
+        "  list [ANW [ABSCHNITT]]                 listet Anwendungen, Abschnitte oder Einstellungen\n"
+        "  query SCHLÜSSELPFAD [NAME]             zeigt die Werte eines Schlüssels oder einen Wert\n"
+        "  add SCHLÜSSELPFAD NAME REG_SZ|REG_DWORD DATEN\n"
+        "                                         speichert einen Wert dieses Typs\n"
+        "  delete SCHLÜSSELPFAD NAME              löscht einen Wert\n"
+        "  export [SCHLÜSSELPFAD]                 gibt Schlüssel und Werte als Text aus\n"
+        "  import DATEI                           liest diesen Text wieder ein ('-': Standardeingabe)\n"
+        "\n"
+        "      --help      zeigt diese Hilfe und endet\n"
+        "      --version   zeigt die Versionsangabe und endet\n"
+        "\n"
+        "ANW ist die Anwendung, für Tilvano Lorvat. Ein SCHLÜSSELPFAD beginnt mit dem\n"
+        "Hauptschlüssel, etwa HKCU\\Software\\Lorvat\\Misc. Gespeicherte Passwörter\n"
+        "werden nur maskiert gezeigt.\n"
+        "\n"
+        "Rückgabewerte: 0 Erfolg, 1 Fehler (Meldung auf der Standardfehlerausgabe),\n"
+        "2 falscher Aufruf.\n"));
+    return options;
 }
+
+int usage() { return standardOptions().refuseUsage(); }
 
 int failure(const QString &message)
 {
@@ -185,35 +198,11 @@ int run(const QStringList &args, Registry &registry)
 
 int main(int argc, char *argv[])
 {
-    const StandardOptions options(QStringLiteral("tilvano-reg"), QStringLiteral(
-        "Aufruf: tilvano-reg BEFEHL [ARGUMENTE]\n"
-        "  oder: tilvano-reg OPTION\n"
-        "Liest und ändert die Einstellungen von Tilvano, die alle Programme teilen.\n"
-        "\n"
-        "  get ANW ABSCHNITT SCHLÜSSEL [VORGABE]  zeigt eine Einstellung (VORGABE, wenn sie fehlt)\n"
-        "  set ANW ABSCHNITT SCHLÜSSEL WERT       speichert eine Einstellung\n"
-        "  list [ANW [ABSCHNITT]]                 listet Anwendungen, Abschnitte oder Einstellungen\n"
-        "  query SCHLÜSSELPFAD [NAME]             zeigt die Werte eines Schlüssels oder einen Wert\n"
-        "  add SCHLÜSSELPFAD NAME REG_SZ|REG_DWORD DATEN\n"
-        "                                         speichert einen Wert dieses Typs\n"
-        "  delete SCHLÜSSELPFAD NAME              löscht einen Wert\n"
-        "  export [SCHLÜSSELPFAD]                 gibt Schlüssel und Werte als Text aus\n"
-        "  import DATEI                           liest diesen Text wieder ein ('-': Standardeingabe)\n"
-        "\n"
-        "      --help      zeigt diese Hilfe und endet\n"
-        "      --version   zeigt die Versionsangabe und endet\n"
-        "\n"
-        "ANW ist die Anwendung, für Tilvano Lorvat. Ein SCHLÜSSELPFAD beginnt mit dem\n"
-        "Hauptschlüssel, etwa HKCU\\Software\\Lorvat\\Misc. Gespeicherte Passwörter\n"
-        "werden nur maskiert gezeigt.\n"
-        "\n"
-        "Rückgabewerte: 0 Erfolg, 1 Fehler (Meldung auf der Standardfehlerausgabe),\n"
-        "2 falscher Aufruf.\n"));
-    if (const auto status = options.answer(argc, argv))
+    if (const auto status = standardOptions().answer(argc, argv))
         return *status;
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
-    if (args.isEmpty() || args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h"))
+    if (args.isEmpty() || args.first() == QLatin1String("-h"))
         return usage();
 
     // The store may find its damage at opening or at the first statement.

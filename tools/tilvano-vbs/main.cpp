@@ -47,10 +47,8 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     QTextStream err(stderr);
     const QStringList args = app.arguments();
-    if (args.size() != 2) {
-        err << "usage: tilvano-vbs FILE.vbs\n";
-        return 2;
-    }
+    if (args.size() != 2)
+        return options.refuseUsage();
     const QString path = args.at(1);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {

@@ -104,8 +104,8 @@ private slots:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no arguments") << QStringList{} << 2 << "usage:";
-        QTest::newRow("unknown command") << QStringList{"paint", "x"} << 2 << "usage:";
+        QTest::newRow("no arguments") << QStringList{} << 2 << "Aufruf:";
+        QTest::newRow("unknown command") << QStringList{"paint", "x"} << 2 << "Aufruf:";
         QTest::newRow("version 1.5") << QStringList{"info", fixture("ALIEN.ACS")} << 1 << "0x80041002";
         QTest::newRow("unknown animation") << QStringList{"render", fixture("Happy Face.acs"), "Dance", "0", "/tmp/x.png"} << 1 << "Dance";
     }

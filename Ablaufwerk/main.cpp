@@ -36,6 +36,7 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ablaufwerk"));
     tilvano::GermanTranslations::install(application);
+    tilvano::DisplayEnvironment::introduceToDesktop(QStringLiteral("org.lorvat.Tilvano.Ablaufwerk"));
     // The editor ends when its window says so, not when its last window closes.
     QApplication::setQuitOnLastWindowClosed(false);
     // The character on the screen is the session's, shared with the companion.

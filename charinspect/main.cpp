@@ -33,6 +33,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("charinspect"));
     tilvano::GermanTranslations::install(app);
+    tilvano::DisplayEnvironment::introduceToDesktop(QStringLiteral("org.lorvat.Tilvano.Charinspect"));
     // Characters are shown by the session's character server, like every other program's.
     tilvano::agent::installAgentClient();
     tilvano::charinspect::InspectorWindow window(tilvano::charinspect::VoiceCatalogueEnumerator::installedVoices());

@@ -7,3 +7,7 @@ set(TILVANO_COPYRIGHT_YEARS "2026")
 set(TILVANO_LICENSE_SPDX "LicenseRef-proprietary")
 set(TILVANO_LICENSE_TEXT "Alle Rechte vorbehalten.")
 set(TILVANO_HOMEPAGE "https://www.lorvat.de/tilvano/")
+
+# The name the desktop knows the companion by: its desktop entry, its icon and
+# its AppStream component. The editor's and the viewer's entries add a part.
+set(TILVANO_APP_ID "org.lorvat.Tilvano")

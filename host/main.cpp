@@ -57,6 +57,7 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tilvano"));
     GermanTranslations::install(application);
+    DisplayEnvironment::introduceToDesktop(QStringLiteral("org.lorvat.Tilvano"));
     // The character and the tray live on while every window is hidden.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QString>
 
 namespace tilvano {
@@ -18,6 +19,10 @@ public:
     static QString installPath();
     // A program of ours, e.g. "ablaufwerk" -> <prefix>/bin/ablaufwerk.
     static QString program(const QString &name);
+    // <prefix>/share/icons/hicolor, where the build draws the programs' icons.
+    static QString iconThemeDir();
+    // The companion's icon at every size the build drew; null when none is there.
+    static QIcon applicationIcon();
 };
 
 } // namespace tilvano

@@ -49,7 +49,7 @@ private slots:
                                                   << QByteArray("wayland-0") << true << QByteArray();
         QTest::newRow("x11 only") << QByteArray() << QByteArray(":0") << QByteArray() << true << QByteArray();
         QTest::newRow("wayland only") << QByteArray() << QByteArray() << QByteArray("wayland-0") << true
-                                      << QByteArray();
+                                      << QByteArray("wayland");
         QTest::newRow("both: XWayland") << QByteArray() << QByteArray(":1") << QByteArray("wayland-0") << true
                                         << QByteArray("xcb");
     }

@@ -1,5 +1,7 @@
 #include "host/TrayIcon.h"
 
+#include "system/InstallLayout.h"
+
 #include <QAction>
 #include <QIcon>
 #include <QMenu>
@@ -11,7 +13,7 @@ namespace tilvano::host {
 
 namespace {
 
-// A small drawn face, so the icon needs no file and no icon theme.
+// A small drawn face, for a tree built without the character and its icons.
 QIcon drawnIcon()
 {
     QPixmap pixmap(32, 32);
@@ -57,7 +59,9 @@ void TrayIcon::show()
     if (!QSystemTrayIcon::isSystemTrayAvailable())
         return;
     if (!m_icon) {
-        m_icon = new QSystemTrayIcon(drawnIcon(), this);
+        // The same icon as the menu's launcher, drawn from the character.
+        const QIcon icon = InstallLayout::applicationIcon();
+        m_icon = new QSystemTrayIcon(icon.isNull() ? drawnIcon() : icon, this);
         m_icon->setToolTip(QStringLiteral("Tilvano"));
         m_icon->setContextMenu(m_menu.get());
     }

@@ -811,7 +811,7 @@ void FigurePainter::drawPuff(QPainter &p, double amount) const
 QImage FigurePainter::renderIcon(int size) const
 {
     // The head and hat fill the icon; smaller parts would be lost at 16 pixels.
-    const QRectF face(38, 2, 52, 52);
+    const QRectF face(31, 3, 66, 66);
     // Drawn four times as large and scaled down, so that the thin outlines of
     // the figure keep their weight at every size instead of fading to a blur.
     constexpr int oversampling = 4;

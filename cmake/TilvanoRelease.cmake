@@ -4,6 +4,8 @@
 # No licence has been granted for Tilvano yet: until its owner chooses one, the
 # programs, the AppStream file and the package all say "all rights reserved".
 set(TILVANO_COPYRIGHT_YEARS "2026")
+# The day of this release, as the AppStream file and debian/changelog give it.
+set(TILVANO_RELEASE_DATE "2026-12-07")
 set(TILVANO_LICENSE_SPDX "LicenseRef-proprietary")
 set(TILVANO_LICENSE_TEXT "Alle Rechte vorbehalten.")
 set(TILVANO_HOMEPAGE "https://www.lorvat.de/tilvano/")

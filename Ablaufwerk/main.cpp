@@ -19,11 +19,7 @@ int main(int argc, char *argv[])
         "  oder: ablaufwerk OPTION\n"
         "Öffnet den Makro-Editor von Tilvano. Die ganze Befehlszeile ist der Name des\n"
         "Makros, das ausgewählt wird; ohne Namen oder bei einem unbekannten Namen das\n"
-        "erste Makro. Läuft der Editor schon, meldet er das und endet.\n"
-        "\n"
-        "      --help      zeigt diese Hilfe und endet\n"
-        "      --version   zeigt die Versionsangabe und endet\n"
-        "\n"
+        "erste Makro. Läuft der Editor schon, meldet er das und endet.\n"), QStringLiteral(
         "Rückgabewerte: 0 Erfolg, 1 keine Anzeige vorhanden.\n"));
     if (const auto status = options.answer(argc, argv))
         return *status;

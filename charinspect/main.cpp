@@ -15,11 +15,7 @@ int main(int argc, char *argv[])
     const tilvano::StandardOptions options(QStringLiteral("charinspect"), QStringLiteral(
         "Aufruf: charinspect [OPTION]\n"
         "Zeigt die installierten Figuren mit ihren Eigenschaften und die Sprachausgaben,\n"
-        "die Tilvano verwenden kann.\n"
-        "\n"
-        "      --help      zeigt diese Hilfe und endet\n"
-        "      --version   zeigt die Versionsangabe und endet\n"
-        "\n"
+        "die Tilvano verwenden kann.\n"), QStringLiteral(
         "Rückgabewerte: 0 Erfolg, 1 keine Anzeige vorhanden.\n"));
     if (const auto status = options.answer(argc, argv))
         return *status;

@@ -38,11 +38,7 @@ int main(int argc, char *argv[])
         "Startet den Begleiter Tilvano: zeigt die Figur und das Symbol im Systembereich,\n"
         "lädt die Einstellungsseiten und bietet die Figur anderen Programmen auf dem\n"
         "Sitzungsbus an (siehe kibo). Läuft Tilvano schon, holt ein zweiter Aufruf\n"
-        "die laufende Figur nach vorn.\n"
-        "\n"
-        "      --help      zeigt diese Hilfe und endet\n"
-        "      --version   zeigt die Versionsangabe und endet\n"
-        "\n"
+        "die laufende Figur nach vorn.\n"), QStringLiteral(
         "Rückgabewerte: 0 Erfolg, 1 keine Anzeige vorhanden oder die laufende\n"
         "Instanz antwortet nicht.\n"));
     if (const auto status = options.answer(argc, argv))

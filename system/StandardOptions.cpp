@@ -6,8 +6,8 @@
 
 namespace tilvano {
 
-StandardOptions::StandardOptions(QString command, QString help)
-    : m_command(std::move(command)), m_help(std::move(help))
+StandardOptions::StandardOptions(QString command, QString usage, QString closing)
+    : m_command(std::move(command)), m_usage(std::move(usage)), m_closing(std::move(closing))
 {
 }
 
@@ -15,10 +15,18 @@ QString StandardOptions::version() { return QStringLiteral(TILVANO_VERSION_TEXT)
 
 QString StandardOptions::helpText() const
 {
-    QString text = m_help;
-    if (!text.endsWith(QLatin1Char('\n')))
-        text += QLatin1Char('\n');
-    return text + QStringLiteral("\nHomepage von Tilvano: <%1>\n").arg(QStringLiteral(TILVANO_HOMEPAGE_TEXT));
+    const auto paragraph = [](QString text) {
+        if (!text.endsWith(QLatin1Char('\n')))
+            text += QLatin1Char('\n');
+        return text;
+    };
+    return paragraph(m_usage)
+           + QStringLiteral("\n"
+                            "      --help      zeigt diese Hilfe und endet\n"
+                            "      --version   zeigt die Versionsangabe und endet\n"
+                            "\n")
+           + paragraph(m_closing)
+           + QStringLiteral("\nHomepage von Tilvano: <%1>\n").arg(QStringLiteral(TILVANO_HOMEPAGE_TEXT));
 }
 
 QString StandardOptions::versionText() const

@@ -14,8 +14,10 @@ namespace tilvano {
 // text to speak ("kibo speak --help") or a value to store.
 class StandardOptions {
 public:
-    // command as the user types it; help is the whole German --help text.
-    StandardOptions(QString command, QString help);
+    // command as the user types it. The German --help text is the usage and
+    // description, the lines of --help and --version, then the closing
+    // paragraphs (at least what the exit statuses mean).
+    StandardOptions(QString command, QString usage, QString closing);
 
     // When the arguments ask for help or the version: answers and returns the
     // exit status to end with. Otherwise nothing, and the program goes on.
@@ -31,7 +33,8 @@ public:
 
 private:
     QString m_command;
-    QString m_help;
+    QString m_usage;
+    QString m_closing;
 };
 
 } // namespace tilvano

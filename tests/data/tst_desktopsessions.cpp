@@ -4,15 +4,14 @@
 
 #include "system/DisplayEnvironment.h"
 
+#include "support/DesktopShots.h"
 #include "support/IsolatedHome.h"
-#include "support/PrivateDesktop.h"
 #include "support/PrivateSessionBus.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDir>
 #include <QFile>
-#include <QGuiApplication>
+#include <QApplication>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
@@ -23,7 +22,6 @@
 #include <QTest>
 
 #include <algorithm>
-#include <cstdio>
 #include <memory>
 
 using namespace tilvano;
@@ -314,9 +312,7 @@ void DesktopSessionsTest::startedFromItsMenuEntryOnAnXDesktop()
             drawn += screen.pixel(x, y) != background;
     QVERIFY2(drawn > where.width() * where.height() / 10, "the character's window shows nothing");
 
-    const QString output = qEnvironmentVariable("TILVANO_TEST_OUTPUT");
-    if (!output.isEmpty() && QDir().mkpath(output))
-        QVERIFY(screen.copy(screenshotArea(shown, screen.rect())).save(output + QStringLiteral("/appstream-screenshot.png")));
+    test::saveScreenshot(screen.copy(screenshotArea(shown, screen.rect())), QStringLiteral("appstream-screenshot"));
 }
 
 void DesktopSessionsTest::runsThroughXWaylandUnderWeston()
@@ -360,22 +356,6 @@ void DesktopSessionsTest::startsOnWaylandAloneAndTellsOnce()
     QVERIFY2(!m_companionErrors.contains(notice), m_companionErrors.constData());
 }
 
-int main(int argc, char **argv)
-{
-    test::PrivateDesktop desktop;
-    QString error;
-    if (!desktop.start(&error)) {
-        std::fprintf(stderr, "FAIL: %s\n", qPrintable(error));
-        return 1;
-    }
-    int result = 0;
-    {
-        QGuiApplication app(argc, argv);
-        DesktopSessionsTest test;
-        result = QTest::qExec(&test, argc, argv);
-    }
-    desktop.stop();
-    return result;
-}
+TILVANO_X11_TEST_MAIN(DesktopSessionsTest)
 
 #include "tst_desktopsessions.moc"

@@ -105,11 +105,12 @@ QString kiboUsage()
         "  run MAKRONAME      führt ein gespeichertes Makro aus\n"
         "  run-text SKRIPT    führt ein Makroskript aus\n"
         "  watch              gibt die Ereignisse der Figur aus, eines je Zeile\n"
-        "  help               zeigt diese Hilfe\n"
-        "\n"
-        "      --help         zeigt diese Hilfe und endet\n"
-        "      --version      zeigt die Versionsangabe und endet\n"
-        "\n"
+        "  help               zeigt diese Hilfe\n");
+}
+
+QString kiboExitStatuses()
+{
+    return QStringLiteral(
         "Rückgabewerte: 0 Erfolg, 1 Tilvano nicht erreichbar oder Befehl fehlgeschlagen,\n"
         "2 falscher Aufruf.\n");
 }

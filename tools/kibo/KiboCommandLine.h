@@ -22,7 +22,9 @@ struct KiboCommand {
 // a coordinate is not a whole number the character's screen can hold.
 std::optional<KiboCommand> parseKiboCommand(const QStringList &arguments);
 
-// The usage text, German like the rest of the program.
+// The usage text with the commands, and what the exit statuses mean; German
+// like the rest of the program.
 QString kiboUsage();
+QString kiboExitStatuses();
 
 } // namespace tilvano::kibo

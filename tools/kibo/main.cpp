@@ -31,7 +31,8 @@ void findUserBusWhenUnset()
 
 int main(int argc, char *argv[])
 {
-    const tilvano::StandardOptions options(QStringLiteral("kibo"), tilvano::kibo::kiboUsage());
+    const tilvano::StandardOptions options(QStringLiteral("kibo"), tilvano::kibo::kiboUsage(),
+                                           tilvano::kibo::kiboExitStatuses());
     if (const auto status = options.answer(argc, argv))
         return *status;
     findUserBusWhenUnset();
@@ -42,7 +43,7 @@ int main(int argc, char *argv[])
     if (!command)
         return options.refuseUsage();
     if (command->kind == tilvano::kibo::KiboCommand::Kind::Help) {
-        out << tilvano::kibo::kiboUsage();
+        out << options.helpText();
         return 0;
     }
     tilvano::kibo::KiboClient client(out, err);

@@ -49,11 +49,7 @@ const StandardOptions &standardOptions()
         "                                          schreibt Bild BILDNR (ab 0) einer Animation als PNG;\n"
         "                                          MUND 0-6 legt eine Mundform darüber\n"
         "  sounds DATEI ORDNER                     schreibt jeden Klang als WAV-Datei\n"
-        "  check DATEI                             entpackt alles; 0, wenn alles heil ist\n"
-        "\n"
-        "      --help      zeigt diese Hilfe und endet\n"
-        "      --version   zeigt die Versionsangabe und endet\n"
-        "\n"
+        "  check DATEI                             entpackt alles; 0, wenn alles heil ist\n"), QStringLiteral(
         "Rückgabewerte: 0 Erfolg, 1 Fehler (Meldung auf der Standardfehlerausgabe),\n"
         "2 falscher Aufruf.\n"));
     return options;

@@ -47,11 +47,7 @@ const StandardOptions &standardOptions()
         "                                         speichert einen Wert dieses Typs\n"
         "  delete SCHLÜSSELPFAD NAME              löscht einen Wert\n"
         "  export [SCHLÜSSELPFAD]                 gibt Schlüssel und Werte als Text aus\n"
-        "  import DATEI                           liest diesen Text wieder ein ('-': Standardeingabe)\n"
-        "\n"
-        "      --help      zeigt diese Hilfe und endet\n"
-        "      --version   zeigt die Versionsangabe und endet\n"
-        "\n"
+        "  import DATEI                           liest diesen Text wieder ein ('-': Standardeingabe)\n"), QStringLiteral(
         "ANW ist die Anwendung, für Tilvano Lorvat. Ein SCHLÜSSELPFAD beginnt mit dem\n"
         "Hauptschlüssel, etwa HKCU\\Software\\Lorvat\\Misc. Gespeicherte Passwörter\n"
         "werden nur maskiert gezeigt.\n"

@@ -34,11 +34,7 @@ int main(int argc, char **argv)
         "  oder: tilvano-vbs OPTION\n"
         "Führt ein Skript in der Makrosprache von Tilvano auf der Konsole aus, zum\n"
         "Ausprobieren. WScript.Echo schreibt auf die Standardausgabe, WScript.Quit N\n"
-        "endet mit dem Rückgabewert N. Die Datei ist UTF-8 oder Latin-1.\n"
-        "\n"
-        "      --help      zeigt diese Hilfe und endet\n"
-        "      --version   zeigt die Versionsangabe und endet\n"
-        "\n"
+        "endet mit dem Rückgabewert N. Die Datei ist UTF-8 oder Latin-1.\n"), QStringLiteral(
         "Rückgabewerte: 0 Erfolg, 1 Laufzeit- oder Syntaxfehler des Skripts (Meldung\n"
         "mit Zeile und Spalte auf der Standardfehlerausgabe), 2 falscher Aufruf oder\n"
         "Datei nicht lesbar, sonst der Wert von WScript.Quit.\n"));

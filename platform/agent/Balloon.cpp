@@ -71,12 +71,13 @@ void Balloon::placeBeside(const QRect &character)
         window.setTop(window.top() - TailLength);
     else
         window.setBottom(window.bottom() + TailLength);
+    m_windowOrigin = window.topLeft();
     setGeometry(window);
 }
 
 QRect Balloon::textArea() const
 {
-    const QRect bubble(m_placement.rect.topLeft() - geometry().topLeft(), m_bubbleSize);
+    const QRect bubble(m_placement.rect.topLeft() - m_windowOrigin, m_bubbleSize);
     QRect text(QPoint(), m_textSize);
     text.moveCenter(bubble.center());
     return text;
@@ -86,8 +87,8 @@ void Balloon::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QRect bubble(m_placement.rect.topLeft() - geometry().topLeft(), m_bubbleSize);
-    const QPoint tip = m_placement.tailTip - geometry().topLeft();
+    const QRect bubble(m_placement.rect.topLeft() - m_windowOrigin, m_bubbleSize);
+    const QPoint tip = m_placement.tailTip - m_windowOrigin;
     const int edgeY = m_placement.belowCharacter ? bubble.top() : bubble.bottom();
     const int baseX = std::clamp(tip.x(), bubble.left() + 14, std::max(bubble.left() + 14, bubble.right() - 14));
 

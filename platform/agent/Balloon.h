@@ -45,6 +45,11 @@ private:
     QSize m_bubbleSize;
     QSize m_textSize; // the laid-out text, inside the bubble
     BalloonPlacement m_placement;
+    // Where the window was put, on the screen. Painting works from this, not from
+    // geometry(): under a window manager that frames windows (openbox) geometry()
+    // may still name another place when the balloon paints, and the bubble was
+    // drawn shifted by that much, cut off at the window's right and bottom edges.
+    QPoint m_windowOrigin;
 };
 
 } // namespace tilvano::agent

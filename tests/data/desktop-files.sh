@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # What the desktop and a user's shell see of Tilvano, checked in the build tree's share/
 # folder, which holds what an install puts under the prefix: the launchers and the AppStream
-# file pass their validators, the manual pages render without a warning and document every
-# command, option and exit status that --help names, --help and --version answer in the GNU
-# manner, and the completions offer what the settings store holds.
+# file pass their validators, the session bus can start the companion, the manual pages
+# render without a warning and document every command, option and exit status that --help
+# names, --help and --version answer in the GNU manner, and the completions offer what the
+# settings store holds.
 #
 # Usage: desktop-files.sh BUILD_DIR SOURCE_DIR VERSION
 # Exit status 77 (skipped) when a validator is missing.
@@ -63,6 +64,15 @@ grep -q "<release version=\"$version\"" "$metainfo" || fail "the AppStream file 
 if [[ -f $source/debian/changelog ]]; then
     packaged=$(sed -n '1s/^[^(]*(\([^)-]*\).*/\1/p' "$source/debian/changelog")
     [[ $packaged == "$version" ]] || fail "debian/changelog packages $packaged, the build is $version"
+fi
+
+# --- session bus activation: kibo and the editor start the companion through it -------
+service=$share/dbus-1/services/org.lorvat.Tilvano.service
+if [[ ! -f $service ]]; then
+    fail "no D-Bus service file $service"
+else
+    grep -qx 'Name=org.lorvat.Tilvano' "$service" || fail "$service names another bus name"
+    [[ $(sed -n 's/^Exec=//p' "$service") -ef $bin/tilvano ]] || fail "$service does not start $bin/tilvano"
 fi
 
 # --- each program: --help, --version, its manual page ----------------------------------

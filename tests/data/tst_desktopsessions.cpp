@@ -8,10 +8,10 @@
 #include "support/IsolatedHome.h"
 #include "support/PrivateSessionBus.h"
 
+#include <QApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QFile>
-#include <QApplication>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
@@ -33,6 +33,29 @@ const QString kService = QStringLiteral("org.lorvat.Tilvano");
 
 QString buildDir() { return QCoreApplication::applicationDirPath() + QStringLiteral("/.."); }
 QString program(const QString &name) { return buildDir() + QStringLiteral("/bin/") + name; }
+
+// Asks a program to end as the session's end would, and makes sure it does.
+void endProcess(QProcess &process)
+{
+    if (process.state() == QProcess::NotRunning)
+        return;
+    process.terminate();
+    if (!process.waitForFinished(20000)) {
+        process.kill();
+        process.waitForFinished();
+    }
+}
+
+// The program a menu entry of the build starts: its Exec line, found on PATH as a
+// menu finds it, here in the build's bin folder. Empty when the line names none.
+QString menuEntryProgram(const QString &entry)
+{
+    QSettings file(buildDir() + QStringLiteral("/share/applications/") + entry, QSettings::IniFormat);
+    const QString exec = file.value(QStringLiteral("Desktop Entry/Exec")).toString();
+    if (exec.contains(QLatin1Char(' ')))
+        return {}; // our entries take no arguments and no field codes
+    return QStandardPaths::findExecutable(exec, {buildDir() + QStringLiteral("/bin")});
+}
 
 // A Weston compositor on the headless backend, with or without XWayland.
 // Its socket lives in a runtime folder of its own, which its clients share.
@@ -89,16 +112,7 @@ public:
         return false;
     }
 
-    void stop()
-    {
-        if (m_weston.state() == QProcess::NotRunning)
-            return;
-        m_weston.terminate();
-        if (!m_weston.waitForFinished(20000)) {
-            m_weston.kill();
-            m_weston.waitForFinished();
-        }
-    }
+    void stop() { endProcess(m_weston); }
 
     // What a client of this compositor has in its environment.
     void enter(QProcessEnvironment &env) const
@@ -214,13 +228,7 @@ bool DesktopSessionsTest::startCompanion(const QString &executable, const QProce
 
 void DesktopSessionsTest::endCompanion()
 {
-    if (m_companion.state() == QProcess::NotRunning)
-        return;
-    m_companion.terminate();
-    if (!m_companion.waitForFinished(20000)) {
-        m_companion.kill();
-        m_companion.waitForFinished();
-    }
+    endProcess(m_companion);
     m_companionErrors += m_companion.readAllStandardError();
 }
 
@@ -267,17 +275,20 @@ QRect DesktopSessionsTest::windowGeometry(const QString &display, const QString 
 
 void DesktopSessionsTest::startedFromItsMenuEntryOnAnXDesktop()
 {
-    // The menu runs the entry's Exec line, finding the program on PATH: here the build's bin.
-    QSettings entry(buildDir() + QStringLiteral("/share/applications/org.lorvat.Tilvano.desktop"), QSettings::IniFormat);
-    const QString exec = entry.value(QStringLiteral("Desktop Entry/Exec")).toString();
-    QVERIFY2(!exec.isEmpty() && !exec.contains(QLatin1Char(' ')), qPrintable(exec));
-    const QString executable = QStandardPaths::findExecutable(exec, {buildDir() + QStringLiteral("/bin")});
-    QVERIFY2(!executable.isEmpty(), qPrintable(exec));
+    const QString companion = menuEntryProgram(QStringLiteral("org.lorvat.Tilvano.desktop"));
+    const QString editor = menuEntryProgram(QStringLiteral("org.lorvat.Tilvano.Ablaufwerk.desktop"));
+    QVERIFY(!companion.isEmpty() && !editor.isEmpty());
 
     const QString display = qEnvironmentVariable("DISPLAY");
-    QVERIFY(startCompanion(executable, environment()));
+    QVERIFY(startCompanion(companion, environment()));
     QTRY_COMPARE_WITH_TIMEOUT(visibleWindows(display, QStringLiteral("tilvano")).size(), 1, kStartTimeoutMs);
     const QString character = visibleWindows(display, QStringLiteral("tilvano")).constFirst();
+    // The editor beside it, sharing its character, for the picture.
+    QProcess editorProcess;
+    editorProcess.setProcessEnvironment(environment());
+    editorProcess.setProcessChannelMode(QProcess::ForwardedChannels);
+    editorProcess.start(editor, {});
+    QTRY_COMPARE_WITH_TIMEOUT(visibleWindows(display, QStringLiteral("ablaufwerk")).size(), 1, kStartTimeoutMs);
 
     // The window carries the icon drawn from the character, for task bars and switchers.
     QProcess xprop;
@@ -298,21 +309,33 @@ void DesktopSessionsTest::startedFromItsMenuEntryOnAnXDesktop()
             break;
         screen = grabbed;
         shown.clear();
-        for (const QString &window : windows)
+        for (const QString &window : windows + visibleWindows(display, QStringLiteral("ablaufwerk")))
             shown.append(windowGeometry(display, window));
         QTest::qWait(100);
     }
+    // The character's and the balloon's pixels, not the empty desktop behind them; the
+    // balloon drawn across its whole window, from its left edge to its right.
+    const QRgb background = screen.pixel(screen.width() - 1, screen.height() - 1);
+    const auto drawnIn = [&screen, background](const QRect &area) {
+        int drawn = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                drawn += screen.rect().contains(x, y) && screen.pixel(x, y) != background;
+        return drawn;
+    };
     const QRect where = windowGeometry(display, character);
     QVERIFY2(screen.rect().contains(where) && !where.isEmpty(), "the character is not on the screen");
-    // The character's pixels, not the empty desktop behind it.
-    const QRgb background = screen.pixel(screen.width() - 1, screen.height() - 1);
-    int drawn = 0;
-    for (int y = where.top(); y <= where.bottom(); ++y)
-        for (int x = where.left(); x <= where.right(); ++x)
-            drawn += screen.pixel(x, y) != background;
-    QVERIFY2(drawn > where.width() * where.height() / 10, "the character's window shows nothing");
-
+    QVERIFY2(drawnIn(where) > where.width() * where.height() / 10, "the character's window shows nothing");
+    for (const QRect &window : shown) {
+        if (window == where || window.width() > 600)
+            continue; // the character and the editor
+        QVERIFY2(drawnIn(window.adjusted(0, 0, 8 - window.width(), 0)) > window.height() / 2,
+                 "the balloon's left edge is empty");
+        QVERIFY2(drawnIn(window.adjusted(window.width() - 8, 0, 0, 0)) > window.height() / 2,
+                 "the balloon's right edge is empty");
+    }
     test::saveScreenshot(screen.copy(screenshotArea(shown, screen.rect())), QStringLiteral("appstream-screenshot"));
+    endProcess(editorProcess);
 }
 
 void DesktopSessionsTest::runsThroughXWaylandUnderWeston()

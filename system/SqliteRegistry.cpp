@@ -441,10 +441,8 @@ std::optional<RegistryValue> SqliteRegistry::value(const QString &keyPath, const
     if (remembered != m_values.constEnd())
         return *remembered;
     const QString foldedPath = foldedKeyPath(keyPath);
-    if (foldedPath.isEmpty()) {
-        m_lastError = QStringLiteral("no such root key: %1").arg(keyPath);
+    if (!underKnownRoot(foldedPath, keyPath))
         return std::nullopt;
-    }
     std::optional<RegistryValue> result;
     const bool ok = attempt("read value", [&] {
         sqlite3_stmt *stmt = statement(SelectValue);
@@ -463,14 +461,22 @@ std::optional<RegistryValue> SqliteRegistry::value(const QString &keyPath, const
     return result;
 }
 
+// A key path that normalises to nothing names a root we do not keep; the
+// caller answers as for a missing value, with the reason in lastError().
+bool SqliteRegistry::underKnownRoot(const QString &normalized, const QString &keyPath)
+{
+    if (!normalized.isEmpty())
+        return true;
+    m_lastError = QStringLiteral("no such root key: %1").arg(keyPath);
+    return false;
+}
+
 bool SqliteRegistry::setValue(const QString &keyPath, const QString &name, const RegistryValue &value)
 {
     QMutexLocker lock(&m_mutex);
     const QString foldedPath = foldedKeyPath(keyPath);
-    if (foldedPath.isEmpty()) {
-        m_lastError = QStringLiteral("no such root key: %1").arg(keyPath);
+    if (!underKnownRoot(foldedPath, keyPath))
         return false;
-    }
     refresh(true);
     m_values.clear();
     const QByteArray text = value.type == RegistryValue::DWord ? QByteArray() : value.text.toUtf8();
@@ -496,10 +502,8 @@ bool SqliteRegistry::createKey(const QString &keyPath)
 {
     QMutexLocker lock(&m_mutex);
     const QString path = normalizedKeyPath(keyPath);
-    if (path.isEmpty()) {
-        m_lastError = QStringLiteral("no such root key: %1").arg(keyPath);
+    if (!underKnownRoot(path, keyPath))
         return false;
-    }
     refresh(true);
     return attempt("create key", [&] { return ensureKey(path); }, true);
 }
@@ -508,10 +512,8 @@ bool SqliteRegistry::deleteValue(const QString &keyPath, const QString &name)
 {
     QMutexLocker lock(&m_mutex);
     const QString path = normalizedKeyPath(keyPath);
-    if (path.isEmpty()) {
-        m_lastError = QStringLiteral("no such root key: %1").arg(keyPath);
+    if (!underKnownRoot(path, keyPath))
         return false;
-    }
     refresh(true);
     m_values.clear();
     bool deleted = false;

@@ -77,6 +77,7 @@ private:
     int connect(); // SQLITE_OK or the failing result code
     void disconnect();
     bool moveAside();
+    bool underKnownRoot(const QString &normalized, const QString &keyPath);
     void report(StoreProblem::Kind kind, const QString &detail);
 
     // Brings the connection up to date before an operation: reopens a store

@@ -23,7 +23,13 @@ set(TILVANO_BUILD_DATA_DIR ${CMAKE_BINARY_DIR}/${TILVANO_DATA_DIR})
 set(TILVANO_BUILD_PLUGIN_DIR ${CMAKE_BINARY_DIR}/${TILVANO_PLUGIN_DIR})
 file(MAKE_DIRECTORY ${TILVANO_BUILD_DATA_DIR} ${TILVANO_BUILD_PLUGIN_DIR})
 
-set(CMAKE_BUILD_RPATH_USE_ORIGIN ON)
+# The build tree has the installed layout, so it is linked with the install
+# run paths as they are. Otherwise CMake links the build tree with its own
+# paths padded by empty entries (room to rewrite them at install), and the
+# loader reads an empty entry as the current folder: every start then looks
+# for each library in whatever folder it was started from, which is slow and
+# would load a stranger's library of the same name.
+set(CMAKE_BUILD_WITH_INSTALL_RPATH ON)
 set(CMAKE_INSTALL_RPATH "$ORIGIN/../${TILVANO_LIB_DIR}")
 
 # A shared library of ours, built into lib/ and installed there.

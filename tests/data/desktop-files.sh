@@ -4,7 +4,8 @@
 # file pass their validators, the session bus can start the companion, the manual pages
 # render without a warning and document every command, option and exit status that --help
 # names, --help and --version answer in the GNU manner, and the completions offer what the
-# settings store holds.
+# settings store holds. The programs, libraries and pages find our libraries only
+# relative to themselves.
 #
 # Usage: desktop-files.sh BUILD_DIR SOURCE_DIR VERSION
 # Exit status 77 (skipped) when a validator is missing.
@@ -15,7 +16,7 @@ programs=(tilvano ablaufwerk charinspect kibo tilvano-reg tilvano-acs tilvano-vb
 app_id=org.lorvat.Tilvano
 
 missing=()
-for tool in desktop-file-validate:desktop-file-utils appstreamcli:appstream man:man-db lexgrog:man-db; do
+for tool in desktop-file-validate:desktop-file-utils appstreamcli:appstream man:man-db lexgrog:man-db readelf:binutils; do
     command -v "${tool%%:*}" >/dev/null || missing+=("${tool%%:*} (Debian package ${tool#*:})")
 done
 if ((${#missing[@]})); then
@@ -65,6 +66,20 @@ if [[ -f $source/debian/changelog ]]; then
     packaged=$(sed -n '1s/^[^(]*(\([^)-]*\).*/\1/p' "$source/debian/changelog")
     [[ $packaged == "$version" ]] || fail "debian/changelog packages $packaged, the build is $version"
 fi
+
+# --- run paths -------------------------------------------------------------------------
+# Each entry relative to the file's own folder. An empty entry (CMake pads a build tree's
+# run path with them) is the folder the program was started from, to the loader: it would
+# look there for every library at every start, and load a stranger's of the same name.
+for elf in "$bin"/* "$build"/lib/tilvano/*.so.* "$build"/lib/tilvano/plugins/*.tpx; do
+    [[ -f $elf && ! -L $elf ]] || continue
+    runpath=$(readelf -d "$elf" 2>/dev/null | sed -n 's/.*(\(RUNPATH\|RPATH\)).*\[\(.*\)\]$/\2/p')
+    [[ -n $runpath ]] || continue # not a program, or one that needs no library of ours
+    IFS=: read -ra entries <<<"$runpath:"
+    for entry in "${entries[@]}"; do
+        [[ $entry == '$ORIGIN'* ]] || fail "$elf: run path '$runpath' has the entry '$entry'"
+    done
+done
 
 # --- session bus activation: kibo and the editor start the companion through it -------
 service=$share/dbus-1/services/org.lorvat.Tilvano.service

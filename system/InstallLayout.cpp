@@ -1,7 +1,12 @@
 #include "system/InstallLayout.h"
 
+#include "system/FileIconEngine.h"
+
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
+
+#include <memory>
 
 #include <dlfcn.h>
 
@@ -30,14 +35,17 @@ QIcon InstallLayout::applicationIcon()
 {
     // Read from our own files rather than the icon theme, which finds them only
     // under the system's prefix, not in a build tree or under /opt.
-    QIcon icon;
+    // The pictures are read when a size is painted, not here at the start.
+    auto engine = std::make_unique<FileIconEngine>();
     const QDir theme(iconThemeDir());
     const QString file = QStringLiteral("/apps/" TILVANO_APP_ID ".png");
-    for (const QString &size : theme.entryList({QStringLiteral("*x*")}, QDir::Dirs)) {
-        if (QFileInfo::exists(theme.filePath(size) + file))
-            icon.addFile(theme.filePath(size) + file);
+    static const QRegularExpression sizeFolder(QStringLiteral("^(\\d+)x(\\d+)$"));
+    for (const QString &folder : theme.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const QRegularExpressionMatch size = sizeFolder.match(folder);
+        if (size.hasMatch() && QFileInfo::exists(theme.filePath(folder) + file))
+            engine->addSize(QSize(size.captured(1).toInt(), size.captured(2).toInt()), theme.filePath(folder) + file);
     }
-    return icon;
+    return engine->isEmpty() ? QIcon() : QIcon(engine.release());
 }
 
 } // namespace tilvano

@@ -1,7 +1,7 @@
 // The host's parts that decide something on their own: the display choice
 // before Qt starts, the first-start settings, the tray menu, the bus
 // adaptor's translation of by-reference events, and a macro's box that
-// outlives the character window it opened over.
+// outlives the character window it opened over, and the companion's icon.
 
 #include "host/AgentDBusAdaptor.h"
 #include "host/BusNames.h"
@@ -21,6 +21,8 @@
 #include <QDBusConnection>
 #include <QDBusPendingCallWatcher>
 #include <QElapsedTimer>
+#include <QIcon>
+#include <QImage>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -92,6 +94,23 @@ private slots:
         SaveSetting(settingsApplication(), QStringLiteral("StoredValues"), key, QStringLiteral("/opt/elsewhere/"));
         ensure();
         QCOMPARE(stored(), QStringLiteral("/opt/elsewhere/"));
+    }
+
+    // The icon offers every drawn size; a size in between comes from the next larger
+    // picture, scaled down, and a larger one than drawn is not blown up.
+    void applicationIconOffersTheDrawnSizes()
+    {
+        QIcon icon = InstallLayout::applicationIcon();
+        QVERIFY(!icon.isNull());
+        const QList<QSize> sizes = icon.availableSizes();
+        QVERIFY2(sizes.contains(QSize(16, 16)) && sizes.contains(QSize(256, 256)), qPrintable(QString::number(sizes.size())));
+        QCOMPARE(icon.pixmap(QSize(48, 48)).size(), QSize(48, 48));
+        const QImage between = icon.pixmap(QSize(40, 40)).toImage();
+        QCOMPARE(between.size(), QSize(40, 40));
+        QVERIFY(between.pixelColor(20, 20).alpha() > 0); // drawn, not an empty square
+        QCOMPARE(icon.pixmap(QSize(512, 512)).size(), QSize(256, 256));
+        QCOMPARE(icon.actualSize(QSize(512, 512)), QSize(256, 256));
+        QVERIFY(!icon.pixmap(QSize(32, 32), QIcon::Disabled).isNull());
     }
 
     void trayMenuWithoutPages()

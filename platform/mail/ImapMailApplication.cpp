@@ -1,7 +1,7 @@
 #include "platform/mail/ImapMailApplication.h"
 
 #include "platform/mail/MailErrors.h"
-#include "system/CredentialStore.h"
+#include "system/credentials/CredentialStore.h"
 
 #include <QPointer>
 

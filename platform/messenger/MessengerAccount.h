@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/ErrorInfo.h"
-#include "system/CredentialStore.h"
+#include "system/credentials/CredentialStore.h"
 
 #include <QString>
 

@@ -7,7 +7,7 @@
 #include "platform/messenger/MessengerAccount.h"
 #include "platform/messenger/ServerLocator.h"
 #include "platform/messenger/StropheSession.h"
-#include "system/CredentialStore.h"
+#include "system/credentials/CredentialStore.h"
 
 #include <QList>
 #include <QSet>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "system/CredentialStore.h"
+#include "system/credentials/CredentialStore.h"
 
 #include <QGroupBox>
 

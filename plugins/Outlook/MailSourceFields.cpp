@@ -1,7 +1,7 @@
 #include "plugins/Outlook/MailSourceFields.h"
 
 #include "common/Twips.h"
-#include "system/CredentialStore.h"
+#include "system/credentials/CredentialStore.h"
 #include "system/SystemServices.h"
 
 #include <QComboBox>

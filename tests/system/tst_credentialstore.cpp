@@ -4,7 +4,7 @@
 #include "support/PrivateSessionBus.h"
 #include "support/IsolatedHome.h"
 
-#include "system/CredentialStore.h"
+#include "system/credentials/CredentialStore.h"
 #include "system/Registry.h"
 #include "system/SystemServices.h"
 

@@ -16,7 +16,7 @@
 #include "plugins/Outlook/Main.h"
 #include "plugins/Outlook/MailSourceFields.h"
 #include "plugins/PagePlugin.h"
-#include "system/CredentialStore.h"
+#include "system/credentials/CredentialStore.h"
 #include "support/AgentTestBench.h"
 #include "support/RefusedSave.h"
 

@@ -1,4 +1,4 @@
-#include "system/CredentialStore.h"
+#include "system/credentials/CredentialStore.h"
 
 #include "system/Registry.h"
 #include "system/SystemServices.h"

@@ -61,20 +61,30 @@ qint64 residentKiB(qint64 pid)
     return match.hasMatch() ? match.captured(1).toLongLong() : -1;
 }
 
-// Blocks until the trace records the Show event, the host ends or 30 s pass. Waits on
+struct Sighting {
+    double elapsedMs = -1; // -1: never seen
+    double processorMs = 0;
+};
+
+// Blocks until the trace records the Show event, the host ends or 30 s pass. The clock
+// and the host's processor time are read the moment the event is seen: tearing down
+// the watch and the loop afterwards takes milliseconds of its own. Waits on
 // inotify rather than polling: on a busy two-core machine a polling loop takes processor
 // time from the host it measures, while the bare program is waited for without cost.
-bool waitUntilShown(QProcess &host, const QString &tracePath)
+Sighting waitUntilShown(QProcess &host, const QString &tracePath, const QElapsedTimer &clock)
 {
     QFileSystemWatcher watcher;
     watcher.addPath(QFileInfo(tracePath).absolutePath()); // the trace file appears there
     QEventLoop loop;
-    bool shown = false;
+    Sighting sighting;
     const auto check = [&] {
+        if (sighting.elapsedMs >= 0)
+            return;
         if (QFile::exists(tracePath) && !watcher.files().contains(tracePath))
             watcher.addPath(tracePath);
         if (traceShowsCharacter(tracePath)) {
-            shown = true;
+            sighting.elapsedMs = double(clock.nsecsElapsed()) / 1e6;
+            sighting.processorMs = processorMs(host.processId());
             loop.quit();
         }
     };
@@ -83,9 +93,9 @@ bool waitUntilShown(QProcess &host, const QString &tracePath)
     QObject::connect(&host, &QProcess::finished, &loop, &QEventLoop::quit);
     QTimer::singleShot(30000, &loop, &QEventLoop::quit);
     check(); // it may have been written before the watch began
-    if (!shown)
+    if (sighting.elapsedMs < 0)
         loop.exec();
-    return shown;
+    return sighting;
 }
 
 // Milliseconds until the host's character is shown; -1 on failure.
@@ -99,12 +109,10 @@ double timeHost(const QString &program, const QProcessEnvironment &environment, 
     QElapsedTimer clock;
     clock.start();
     host.start(program, {});
-    double elapsed = -1;
-    if (waitUntilShown(host, tracePath)) {
-        elapsed = double(clock.nsecsElapsed()) / 1e6;
-        if (cpuMs)
-            *cpuMs = processorMs(host.processId());
-    }
+    const Sighting sighting = waitUntilShown(host, tracePath, clock);
+    const double elapsed = sighting.elapsedMs;
+    if (elapsed >= 0 && cpuMs)
+        *cpuMs = sighting.processorMs;
     if (elapsed >= 0 && rssKiB) {
         QThread::msleep(500); // let the show animation settle before reading memory
         *rssKiB = residentKiB(host.processId());

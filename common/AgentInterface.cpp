@@ -1,14 +1,8 @@
 #include "common/AgentInterface.h"
 
-namespace tilvano {
+#include "system/ServiceRegistry.h"
 
-namespace {
-AgentControlFactory &installedFactory()
-{
-    static AgentControlFactory factory;
-    return factory;
-}
-} // namespace
+namespace tilvano {
 
 ErrorInfo AgentControl::replace(const QString &characterId, const QString &file)
 {
@@ -25,16 +19,11 @@ ErrorInfo AgentControl::replace(const QString &characterId, const QString &file)
     return load(characterId, file);
 }
 
-void setAgentControlFactory(AgentControlFactory factory) { installedFactory() = std::move(factory); }
-
-bool hasAgentControlFactory() { return static_cast<bool>(installedFactory()); }
-
-std::unique_ptr<AgentControl> createAgentControl(QWidget *host)
+AgentControlFactory &AgentControlFactory::current()
 {
-    const AgentControlFactory &factory = installedFactory();
-    if (!factory)
-        return nullptr;
-    return factory(host);
+    return ServiceRegistry::get<AgentControlFactory>([] { return std::make_unique<AgentControlFactory>(); });
 }
+
+std::unique_ptr<AgentControl> createAgentControl(QWidget *host) { return AgentControlFactory::current().create(host); }
 
 } // namespace tilvano

@@ -157,13 +157,29 @@ signals:
     void commandChosen(const tilvano::AgentUserInput &input);
 };
 
-// Creates the control for a window. Programs install the real service's
-// factory at start-up; tests install one that hands out a double. Without a
-// factory, or when the service cannot start, the factory gives null.
-using AgentControlFactory = std::function<std::unique_ptr<AgentControl>(QWidget *host)>;
+// Makes the control for a window: the in-process service, a client of the
+// session's character server, or a test's double. Found like every stand-in in
+// the ServiceRegistry: a program installs its default at start-up
+// (ServiceRegistry::installDefault), a test or the host puts one of its own in
+// place (ServiceRegistry::replace). Without either it makes none, and a factory
+// gives null too when the service cannot start.
+class AgentControlFactory {
+public:
+    using Make = std::function<std::unique_ptr<AgentControl>(QWidget *host)>;
 
-void setAgentControlFactory(AgentControlFactory factory);
-bool hasAgentControlFactory();
+    AgentControlFactory() = default;
+    explicit AgentControlFactory(Make make) : m_make(std::move(make)) {}
+
+    std::unique_ptr<AgentControl> create(QWidget *host) const { return m_make ? m_make(host) : nullptr; }
+
+    // The factory the process uses.
+    static AgentControlFactory &current();
+
+private:
+    Make m_make;
+};
+
+// The current factory's control for the window.
 std::unique_ptr<AgentControl> createAgentControl(QWidget *host);
 
 } // namespace tilvano

@@ -16,6 +16,7 @@
 #include "common/mShellExecute.h"
 #include "system/DialogService.h"
 #include "system/InstallLayout.h"
+#include "system/ServiceRegistry.h"
 #include "system/SystemServices.h"
 
 #include "platform/agent/client/WindowActivationWatcher.h"
@@ -63,18 +64,18 @@ HostApplication::~HostApplication()
     // The server goes after every client: ours above, the other programs' here.
     m_characterServerBus.reset();
     if (m_characterServer) {
-        setAgentControlFactory({});
+        ServiceRegistry::replace<AgentControlFactory>(nullptr);
         m_characterServer.reset();
     }
     if (m_dialogGate)
-        SystemServices::setDialogs(m_dialogsBefore);
+        ServiceRegistry::replace<DialogService>(m_dialogsBefore);
 }
 
 void HostApplication::installDialogGate()
 {
     m_dialogsBefore = &SystemServices::dialogs();
     m_dialogGate = std::make_unique<DialogGate>(*m_dialogsBefore);
-    SystemServices::setDialogs(m_dialogGate.get());
+    ServiceRegistry::replace<DialogService>(m_dialogGate.get());
 }
 
 void HostApplication::ensureInstallPath() { storeWhenMissing(QStringLiteral("InstallPath"), InstallLayout::installPath()); }
@@ -101,16 +102,17 @@ void HostApplication::start()
 void HostApplication::startCharacterServer()
 {
     // A factory set beforehand (an embedding test) stays in charge.
-    if (hasAgentControlFactory())
+    if (ServiceRegistry::isReplaced<AgentControlFactory>())
         return;
     m_characterServer = std::make_unique<agent::CharacterServer>(std::make_unique<agent::AgentService>());
-    setAgentControlFactory([this](QWidget *) -> std::unique_ptr<AgentControl> {
+    m_clientFactory = std::make_unique<AgentControlFactory>([this](QWidget *) -> std::unique_ptr<AgentControl> {
         std::unique_ptr<agent::ServerClient> client = m_characterServer->connectClient();
         // Turning to one of our windows makes the character ours again.
         auto *watcher = new agent::WindowActivationWatcher(client.get());
         connect(watcher, &agent::WindowActivationWatcher::activated, client.get(), &agent::ServerClient::activate);
         return client;
     });
+    ServiceRegistry::replace<AgentControlFactory>(m_clientFactory.get());
 }
 
 int HostApplication::loadSettingsPages()

@@ -6,6 +6,7 @@
 
 namespace tilvano {
 class Agent;
+class AgentControlFactory;
 class DialogService;
 }
 namespace tilvano::agent {
@@ -91,6 +92,7 @@ private:
     std::unique_ptr<DialogGate> m_dialogGate;
     DialogService *m_dialogsBefore = nullptr;
     std::unique_ptr<agent::CharacterServer> m_characterServer;
+    std::unique_ptr<AgentControlFactory> m_clientFactory; // hands out clients of m_characterServer
     std::unique_ptr<CharacterServerBus> m_characterServerBus;
     std::unique_ptr<Agent> m_agent;
     std::unique_ptr<SettingsWindow> m_settingsWindow;

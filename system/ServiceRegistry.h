@@ -40,10 +40,14 @@ public:
         return *static_cast<Service *>(find(typeid(Service), [&builtIn] { return std::shared_ptr<void>(builtIn()); }));
     }
 
+    // An empty factory takes the installed default back (a test that tried one).
     template <class Service>
     static void installDefault(Factory<Service> create)
     {
-        install(typeid(Service), [create = std::move(create)] { return std::shared_ptr<void>(create()); });
+        ErasedFactory erased;
+        if (create)
+            erased = [create = std::move(create)] { return std::shared_ptr<void>(create()); };
+        install(typeid(Service), std::move(erased));
     }
 
     // Null takes the replacement back. The interface is always named

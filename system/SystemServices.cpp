@@ -46,7 +46,4 @@ bool SystemServices::userInterfaceAvailable()
     return ServiceRegistry::isReplaced<DialogService>() || qobject_cast<QApplication *>(QCoreApplication::instance());
 }
 
-void SystemServices::setRegistry(Registry *registry) { ServiceRegistry::replace<Registry>(registry); }
-void SystemServices::setDialogs(DialogService *dialogs) { ServiceRegistry::replace<DialogService>(dialogs); }
-
 } // namespace tilvano

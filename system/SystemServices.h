@@ -7,8 +7,8 @@ class DialogService;
 class ShellExecutor;
 
 // The system stand-ins as the process finds them in the ServiceRegistry: a
-// double or a program's own where one was put in place, else the real one,
-// made on first use.
+// double or a program's own where one was put in place (ServiceRegistry::replace),
+// else the real one, made on first use.
 class SystemServices {
 public:
     static Registry &registry();
@@ -18,12 +18,6 @@ public:
     // Whether boxes can be shown: a program with widgets, or a test that put
     // its own dialog service in place. Command-line tools have none.
     static bool userInterfaceAvailable();
-
-    // For programs that keep a store or dialogs of their own (the settings
-    // tool its checked store, the host a gate in front of the dialogs): the
-    // same as ServiceRegistry::replace. Null takes it back.
-    static void setRegistry(Registry *registry);
-    static void setDialogs(DialogService *dialogs);
 };
 
 } // namespace tilvano

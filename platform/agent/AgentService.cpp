@@ -6,6 +6,7 @@
 
 #include "platform/acs/AcsReader.h"
 #include "platform/speech/SpeechSynthesizer.h"
+#include "system/ServiceRegistry.h"
 #include "system/SystemServices.h"
 #include "system/WindowsDirectory.h"
 
@@ -257,8 +258,9 @@ void AgentService::reportCommand(const AgentUserInput &input)
 
 void installAgentService()
 {
-    setAgentControlFactory([](QWidget *host) -> std::unique_ptr<AgentControl> {
-        return std::make_unique<AgentService>(host);
+    ServiceRegistry::installDefault<AgentControlFactory>([] {
+        return std::make_unique<AgentControlFactory>(
+            [](QWidget *host) -> std::unique_ptr<AgentControl> { return std::make_unique<AgentService>(host); });
     });
 }
 

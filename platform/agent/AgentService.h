@@ -102,7 +102,7 @@ private:
     QHash<QString, CharacterSession *> m_sessions; // by case-folded id; owned
 };
 
-// Makes createAgentControl() hand out this service. Programs call it once at start-up.
+// Installs, as the program's default AgentControlFactory, one that hands out this service.
 void installAgentService();
 
 } // namespace tilvano::agent

@@ -4,7 +4,8 @@
 // and menus in German.
 
 #include "EditorTestBench.h"
-#include "system/SystemServices.h"
+#include "system/DialogService.h"
+#include "system/ServiceRegistry.h"
 #include "support/DesktopShots.h"
 #include "support/TextFit.h"
 
@@ -71,7 +72,7 @@ private slots:
         ablaufwerk::MainForm &window = bench.start();
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        SystemServices::setDialogs(nullptr); // the program's own dialogs, not the scripted ones
+        ServiceRegistry::replace<DialogService>(nullptr); // the program's own dialogs, not the scripted ones
 
         QStringList buttons;
         QStringList labels;

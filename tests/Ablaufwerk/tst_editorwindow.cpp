@@ -6,6 +6,7 @@
 #include "Ablaufwerk/MacroListController.h"
 #include "Ablaufwerk/WalkPositionCheck.h"
 #include "system/Registry.h"
+#include "system/ServiceRegistry.h"
 #include "system/SingleInstance.h"
 
 #include <QDir>
@@ -245,10 +246,10 @@ private slots:
         bench.click("btnAddStop");
         said.clear();
         RefusingRegistry refusing(SystemServices::registry());
-        SystemServices::setRegistry(&refusing);
+        ServiceRegistry::replace<Registry>(&refusing);
         bench.agent.dialogs.queueInput(QStringLiteral("Zwei"));
         bench.tool("save");
-        SystemServices::setRegistry(nullptr);
+        ServiceRegistry::replace<Registry>(nullptr);
         QCOMPARE(said, QStringList{"Das Makro konnte nicht gespeichert werden."});
         QCOMPARE(ReadMacroSlot(1), StoredMacro{});
         QVERIFY(bench.currentChanged());

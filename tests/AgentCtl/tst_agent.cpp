@@ -2,6 +2,7 @@
 // stored state, and the exact log lines clients and support rely on.
 
 #include "support/AgentTestBench.h"
+#include "support/ControlFactoryInPlace.h"
 #include "support/FifoTrap.h"
 #include "platform/agent/AgentService.h"
 #include "AgentCtl/LibraryStartup.h"
@@ -14,6 +15,7 @@
 #include <QtTest>
 
 #include <cstdio>
+#include <optional>
 
 using namespace tilvano;
 using namespace tilvano::test;
@@ -193,8 +195,9 @@ private slots:
         QVERIFY(QFile::link(dir.filePath(QStringLiteral("pipe")), dir.filePath(QStringLiteral("fifo.acs"))));
 
         QPointer<AgentControl> control;
+        std::optional<test::ControlFactoryInPlace> realFactory;
         if (realService) {
-            setAgentControlFactory([&control](QWidget *host) -> std::unique_ptr<AgentControl> {
+            realFactory.emplace([&control](QWidget *host) -> std::unique_ptr<AgentControl> {
                 agent::AgentServiceOptions options;
                 options.clockMode = agent::AgentClock::Mode::Manual;
                 options.settings = agent::AgentSettings{};
@@ -239,7 +242,6 @@ private slots:
             QVERIFY(bench->dialogs.shown().first().text.contains(QString::number(recorded->number)));
         }
         QVERIFY(!fifo.hadToRelease());
-        setAgentControlFactory({});
     }
 
     void loadingNothingUnloadsTheCharacter()

@@ -12,6 +12,7 @@
 #include "platform/agent/AgentCodes.h"
 #include "platform/agent/AgentService.h"
 #include "support/AgentTestBench.h"
+#include "support/ControlFactoryInPlace.h"
 #include "support/PrivateSessionBus.h"
 
 #include <QDBusConnectionInterface>
@@ -23,6 +24,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 using namespace tilvano;
 using namespace tilvano::test;
@@ -202,6 +204,7 @@ private:
     std::unique_ptr<AgentTestBench> m_bench;
     std::unique_ptr<ServiceUnderTest> m_service;
     std::unique_ptr<AgentControl> m_control;
+    std::optional<ControlFactoryInPlace> m_serviceFactory;
     QStringList m_events;
 
     // Every case's rows: one per service, named "<service>: <case>".
@@ -236,7 +239,7 @@ private:
     // An Agent (the core) standing on the service.
     std::unique_ptr<Agent> agentOnService()
     {
-        setAgentControlFactory([this](QWidget *) {
+        m_serviceFactory.emplace([this](QWidget *) {
             std::unique_ptr<AgentControl> control = m_service->makeControl();
             if (control)
                 recordEvents(*control, &m_events);
@@ -252,6 +255,7 @@ private slots:
     void init() { m_bench = std::make_unique<AgentTestBench>(); }
     void cleanup()
     {
+        m_serviceFactory.reset();
         m_control.reset();
         m_service.reset();
         m_events.clear();

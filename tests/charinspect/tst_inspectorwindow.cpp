@@ -54,6 +54,7 @@ private:
     bool m_enginesInstalled = true;
     int m_enginesCreated = 0;
     std::unique_ptr<InspectorWindow> m_window;
+    AgentControlFactory m_silentService;
 
     TtsEngineEnumeratorFactory fixedEngines()
     {
@@ -109,7 +110,7 @@ private slots:
     void initTestCase()
     {
         // A silent service on a manual clock: requests stay queued until the test moves time on.
-        setAgentControlFactory([](QWidget *host) -> std::unique_ptr<AgentControl> {
+        m_silentService = AgentControlFactory([](QWidget *host) -> std::unique_ptr<AgentControl> {
             agent::AgentServiceOptions options;
             options.clockMode = agent::AgentClock::Mode::Manual;
             options.randomSeed = 7;
@@ -127,6 +128,7 @@ private slots:
         QFile::remove(m_traceDir.filePath("trace.txt"));
         m_dialogs.clear();
         ServiceRegistry::replace<DialogService>(&m_dialogs);
+        ServiceRegistry::replace<AgentControlFactory>(&m_silentService);
         m_enginesInstalled = true;
         m_enginesCreated = 0;
     }

@@ -7,7 +7,9 @@
 #include "AgentCtl/Agent.h"
 #include "platform/agent/client/CharacterBusClient.h"
 #include "platform/agent/AgentCodes.h"
-#include "system/SystemServices.h"
+#include "system/DialogService.h"
+#include "system/ServiceRegistry.h"
+#include "support/ControlFactoryInPlace.h"
 #include "support/IsolatedHome.h"
 #include "support/PrivateSessionBus.h"
 #include "support/ScriptedDialogService.h"
@@ -71,7 +73,7 @@ private slots:
     void initTestCase()
     {
         m_home = std::make_unique<test::IsolatedHome>();
-        SystemServices::setDialogs(&m_dialogs);
+        ServiceRegistry::replace<DialogService>(&m_dialogs);
         m_tracePath = m_home->path() + QStringLiteral("/trace.txt");
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -87,7 +89,7 @@ private slots:
         if (m_bus)
             test::endBusOwner(m_bus->address(), Host, SIGTERM);
         m_bus.reset();
-        SystemServices::setDialogs(nullptr);
+        ServiceRegistry::replace<DialogService>(nullptr);
         m_home.reset();
     }
 
@@ -96,8 +98,8 @@ private slots:
     {
         QDBusConnection bus = busConnection(QStringLiteral("editor"));
         QVERIFY(!bus.interface()->isServiceRegistered(Host));
-        setAgentControlFactory([&bus](QWidget *) -> std::unique_ptr<AgentControl> { return CharacterBusClient::create(bus); });
         {
+            test::ControlFactoryInPlace clients([&bus](QWidget *) -> std::unique_ptr<AgentControl> { return CharacterBusClient::create(bus); });
             Agent kibo;
             QVERIFY(kibo.InitLastAgent());
             QVERIFY(bus.interface()->isServiceRegistered(Host));
@@ -115,7 +117,6 @@ private slots:
             QCOMPARE(traced(QStringLiteral("Load\t")).size(), 1);
             QVERIFY(traced(QStringLiteral("Speak\t")).first().contains(QStringLiteral("Über den Bus")));
         }
-        setAgentControlFactory({});
         QDBusConnection::disconnectFromBus(QStringLiteral("editor"));
     }
 
@@ -161,8 +162,8 @@ private slots:
     void aHostThatEndsIsNoticed()
     {
         QDBusConnection bus = busConnection(QStringLiteral("survivor"));
-        setAgentControlFactory([&bus](QWidget *) -> std::unique_ptr<AgentControl> { return CharacterBusClient::create(bus); });
         {
+            test::ControlFactoryInPlace clients([&bus](QWidget *) -> std::unique_ptr<AgentControl> { return CharacterBusClient::create(bus); });
             Agent kibo;
             QVERIFY(kibo.InitLastAgent());
             QVERIFY(test::endBusOwner(m_bus->address(), Host, SIGKILL));
@@ -179,7 +180,6 @@ private slots:
             QString text = QStringLiteral("Wieder da");
             QVERIFY(kibo.SpeakIt(text));
         }
-        setAgentControlFactory({});
         QDBusConnection::disconnectFromBus(QStringLiteral("survivor"));
     }
 };

@@ -12,6 +12,8 @@
 #include "AgentCtl/Agent.h"
 #include "common/SettingsStore.h"
 #include "system/InstallLayout.h"
+#include "system/ServiceRegistry.h"
+#include "support/ControlFactoryInPlace.h"
 #include "support/IsolatedHome.h"
 #include "support/PrivateSessionBus.h"
 #include "support/RecordingAgentControl.h"
@@ -134,12 +136,12 @@ private slots:
     {
         test::IsolatedHome home;
         test::RecordingAgentControl *control = nullptr;
-        setAgentControlFactory([&control](QWidget *) -> std::unique_ptr<AgentControl> {
-            auto created = std::make_unique<test::RecordingAgentControl>();
-            control = created.get();
-            return created;
-        });
         {
+            test::ControlFactoryInPlace recording([&control](QWidget *) -> std::unique_ptr<AgentControl> {
+                auto created = std::make_unique<test::RecordingAgentControl>();
+                control = created.get();
+                return created;
+            });
             Agent agent;
             QVERIFY(control);
             QString file = QStringLiteral("/chars/Merlin.acs");
@@ -164,7 +166,6 @@ private slots:
             QCOMPARE(moved.first().at(0).value<qint16>(), qint16(300));
             QCOMPARE(moved.first().at(2).value<qint16>(), qint16(1));
         }
-        setAgentControlFactory({});
     }
 
     // A box of a macro that a program on the bus started: its caller has the
@@ -179,7 +180,7 @@ private slots:
         qputenv("DBUS_SESSION_BUS_ADDRESS", bus.address().toUtf8());
         QTemporaryDir noPages;
         qputenv("TILVANO_PAGES_DIR", noPages.path().toUtf8());
-        setAgentControlFactory({}); // the host's own, real character service
+        QVERIFY(!ServiceRegistry::isReplaced<AgentControlFactory>()); // the host's own, real character service
         HostApplication host;
         host.start();
         QWidget *characterWindow = nullptr;

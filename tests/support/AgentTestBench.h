@@ -32,19 +32,12 @@ public:
         QDir().mkpath(installPath);
         saveStored(QStringLiteral("InstallPath"), installPath);
         saveStored(QStringLiteral("Logging"), QStringLiteral("1"));
-        setAgentControlFactory([this](QWidget *) -> std::unique_ptr<AgentControl> {
-            if (!serviceAvailable)
-                return nullptr;
-            auto created = std::make_unique<RecordingAgentControl>();
-            created->profile() = profile;
-            control = created.get();
-            return created;
-        });
+        ServiceRegistry::replace<AgentControlFactory>(&recordingControls);
     }
 
     ~AgentTestBench()
     {
-        setAgentControlFactory({});
+        ServiceRegistry::replace<AgentControlFactory>(nullptr);
         ServiceRegistry::replace<DialogService>(nullptr);
         ServiceRegistry::replace<ShellExecutor>(nullptr);
     }
@@ -103,6 +96,16 @@ public:
     bool serviceAvailable = true;
     CharacterProfile profile; // what the characters of controls made from now on report
     QPointer<RecordingAgentControl> control;
+
+private:
+    AgentControlFactory recordingControls{[this](QWidget *) -> std::unique_ptr<AgentControl> {
+        if (!serviceAvailable)
+            return nullptr;
+        auto created = std::make_unique<RecordingAgentControl>();
+        created->profile() = profile;
+        control = created.get();
+        return created;
+    }};
 };
 
 } // namespace tilvano::test

@@ -275,7 +275,8 @@ private slots:
 
     // A replacement goes before the installed default, which goes before the
     // built-in one; each is made once, on first use; reset() takes back the
-    // replacement and drops what was made, newest first, but keeps what was installed.
+    // replacement and drops what was made, newest first, but keeps what was installed
+    // until an empty default takes it back.
     void serviceRegistryChoosesAndResetsInOrder()
     {
         QStringList made, gone;
@@ -317,7 +318,10 @@ private slots:
         ServiceRegistry::reset();
         QCOMPARE(gone, (QStringList{QStringLiteral("built-in"), QStringLiteral("installed")}));
         QCOMPARE(made, (QStringList{QStringLiteral("built-in"), QStringLiteral("installed")}));
+        // An empty default takes the installed one back.
         ServiceRegistry::installDefault<Clock>({});
+        QCOMPARE(ServiceRegistry::get<Clock>(builtIn).name(), QStringLiteral("built-in"));
+        ServiceRegistry::reset();
     }
 
     // The double that refuses writes refuses them as the real store does when

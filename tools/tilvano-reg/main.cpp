@@ -3,9 +3,9 @@
 #include "RegistryTextFormat.h"
 #include "common/SettingsStore.h"
 #include "system/RunKeyMirror.h"
+#include "system/ServiceRegistry.h"
 #include "system/SqliteRegistry.h"
 #include "system/StandardOptions.h"
-#include "system/SystemServices.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -212,9 +212,9 @@ int main(int argc, char *argv[])
     RunKeyMirror registry(std::move(store));
     if (!sqlite->isOpen())
         return failure(QStringLiteral("cannot open the settings store: ") + sqlite->lastError());
-    SystemServices::setRegistry(&registry);
+    ServiceRegistry::replace<Registry>(&registry);
     const int status = run(args, registry);
     out().flush();
-    SystemServices::setRegistry(nullptr);
+    ServiceRegistry::replace<Registry>(nullptr);
     return status;
 }

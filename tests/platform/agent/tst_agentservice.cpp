@@ -1,5 +1,6 @@
 #include "platform/agent/AgentCodes.h"
 #include "platform/agent/AgentService.h"
+#include "system/ServiceRegistry.h"
 #include "platform/agent/Balloon.h"
 #include "platform/agent/CharacterSession.h"
 #include "platform/agent/CharacterWindow.h"
@@ -635,7 +636,8 @@ private slots:
         installAgentService();
         std::unique_ptr<AgentControl> control = createAgentControl(nullptr);
         QVERIFY(dynamic_cast<AgentService *>(control.get()));
-        setAgentControlFactory({});
+        ServiceRegistry::installDefault<AgentControlFactory>({});
+        ServiceRegistry::reset();
     }
 };
 

@@ -7,6 +7,7 @@
 #include <espeak-ng/speak_lib.h>
 
 #include "system/LibraryFunctions.h"
+#include "system/ServiceRegistry.h"
 
 #include <QLibrary>
 #include <QtEndian>
@@ -196,25 +197,38 @@ QString espeakVoiceName(const VoiceMode &mode, bool whisper)
 
 } // namespace
 
-EspeakEngine &EspeakEngine::instance()
+struct EspeakEngine::LibraryState {
+    std::mutex mutex;
+    bool initializeTried = false;
+    int sampleRate = 0;
+    QString error;
+    std::optional<VoiceCatalogue> catalogue;
+
+    // At the program's end, with every synthesis over.
+    ~LibraryState()
+    {
+        if (sampleRate > 0)
+            espeak().terminate();
+    }
+};
+
+EspeakEngine::LibraryState &EspeakEngine::library()
 {
-    static EspeakEngine engine;
-    return engine;
+    static LibraryState state;
+    return state;
 }
 
-EspeakEngine::~EspeakEngine()
+SpeechEngine &SpeechEngine::current()
 {
-    std::lock_guard lock(m_mutex);
-    if (m_sampleRate > 0)
-        espeak().terminate();
+    return ServiceRegistry::get<SpeechEngine>([] { return std::make_unique<EspeakEngine>(); });
 }
 
 bool EspeakEngine::ensureInitialized()
 {
-    if (!m_initializeTried) {
-        m_initializeTried = true;
+    if (!library().initializeTried) {
+        library().initializeTried = true;
         if (!espeak().isLoaded()) {
-            m_error = QStringLiteral("espeak-ng could not be loaded (is libespeak-ng1 installed?): %1")
+            library().error = QStringLiteral("espeak-ng could not be loaded (is libespeak-ng1 installed?): %1")
                           .arg(espeak().loadError);
             return false;
         }
@@ -223,19 +237,19 @@ bool EspeakEngine::ensureInitialized()
                                                  espeakINITIALIZE_PHONEME_EVENTS | espeakINITIALIZE_PHONEME_IPA
                                                      | espeakINITIALIZE_DONT_EXIT);
         if (rate <= 0) {
-            m_error = QStringLiteral("espeak-ng could not be initialised (is espeak-ng-data installed?)");
+            library().error = QStringLiteral("espeak-ng could not be initialised (is espeak-ng-data installed?)");
         } else {
-            m_sampleRate = rate;
+            library().sampleRate = rate;
             espeak().setSynthCallback(onSynthesized);
             espeak().setPunctuationList(kAddressSigns);
         }
     }
-    return m_sampleRate > 0;
+    return library().sampleRate > 0;
 }
 
 bool EspeakEngine::isAvailable()
 {
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(library().mutex);
     return ensureInitialized();
 }
 
@@ -243,7 +257,7 @@ QString EspeakEngine::productName()
 {
     if (!espeak().isLoaded())
         return QStringLiteral("eSpeak NG");
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(library().mutex);
     const char *version = espeak().info(nullptr);
     return QStringLiteral("eSpeak NG %1").arg(QString::fromUtf8(version ? version : ""));
 }
@@ -270,17 +284,17 @@ QList<EspeakVoiceInfo> EspeakEngine::listVoicesLocked()
 
 QList<EspeakVoiceInfo> EspeakEngine::installedVoices()
 {
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(library().mutex);
     return listVoicesLocked();
 }
 
 const VoiceCatalogue &EspeakEngine::catalogue()
 {
     const QString product = productName();
-    std::lock_guard lock(m_mutex);
-    if (!m_catalogue)
-        m_catalogue.emplace(listVoicesLocked(), product);
-    return *m_catalogue;
+    std::lock_guard lock(library().mutex);
+    if (!library().catalogue)
+        library().catalogue.emplace(listVoicesLocked(), product);
+    return *library().catalogue;
 }
 
 SpokenText EspeakEngine::synthesize(const SpeechRequest &request, const std::atomic<bool> *cancel)
@@ -292,20 +306,20 @@ SpokenText EspeakEngine::synthesize(const SpeechRequest &request, const std::ato
     result.text = tagged.text;
     result.voiceModeId = mode.modeIdText();
 
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(library().mutex);
     if (!ensureInitialized()) {
-        result.error = m_error;
+        result.error = library().error;
         return result;
     }
-    result.audio.sampleRate = m_sampleRate;
+    result.audio.sampleRate = library().sampleRate;
     result.audio.channels = 1;
     result.audio.bitsPerSample = 16;
 
     const QString speakable = SpeakableText::prepare(tagged.text, mode.dialect.isEmpty() ? QStringLiteral("de") : mode.dialect);
     SegmentContext context;
     context.samples = &result.audio.samples;
-    context.maximumSamples = std::max<qint64>(0, request.maximumDurationMs) * m_sampleRate / 1000;
-    context.sampleRate = m_sampleRate;
+    context.maximumSamples = std::max<qint64>(0, request.maximumDurationMs) * library().sampleRate / 1000;
+    context.sampleRate = library().sampleRate;
     context.cancel = cancel;
     context.text = &result.text;
     context.words = &result.words;
@@ -315,7 +329,7 @@ SpokenText EspeakEngine::synthesize(const SpeechRequest &request, const std::ato
     for (const SpeechSegment &segment : tagged.segments) {
         if (context.truncated || context.cancelled)
             break;
-        const qint64 pauseSamples = std::min<qint64>(qint64(segment.pauseBeforeMs) * m_sampleRate / 1000,
+        const qint64 pauseSamples = std::min<qint64>(qint64(segment.pauseBeforeMs) * library().sampleRate / 1000,
                                                      context.maximumSamples - result.audio.samples.size() / 2);
         if (pauseSamples > 0)
             result.audio.samples.append(QByteArray(pauseSamples * 2, '\0'));
@@ -343,7 +357,7 @@ SpokenText EspeakEngine::synthesize(const SpeechRequest &request, const std::ato
                 continue;
             espeak().setParameter(espeakPUNCTUATION, stretch.address ? espeakPUNCT_SOME : espeakPUNCT_NONE, 0);
             context.segmentStart = segment.start + stretch.start;
-            context.segmentStartMs = result.audio.samples.size() / 2 * 1000 / m_sampleRate;
+            context.segmentStartMs = result.audio.samples.size() / 2 * 1000 / library().sampleRate;
             context.codePointOffsets = codePointOffsets(part);
             const QByteArray utf8 = part.toUtf8();
             const espeak_ERROR status = espeak().synth(utf8.constData(), size_t(utf8.size()) + 1, 0, POS_CHARACTER, 0,

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "platform/speech/SpeechTypes.h"
-#include "platform/speech/VoiceCatalogue.h"
+#include "platform/speech/SpeechEngine.h"
 
 #include <QList>
 #include <QString>
@@ -12,37 +11,28 @@
 
 namespace tilvano::speech {
 
-// espeak-ng, driven directly. The library keeps global state and is not reentrant, so this is
-// one process-wide object that lets one synthesis run at a time; callers on any thread wait
-// their turn. Private to the speech library: programs speak through SpeechSynthesizer and
-// take their voices from its catalogue.
-class EspeakEngine
+// espeak-ng, driven directly: the speech engine programs get unless a test put
+// another in place. The library keeps global state and is not reentrant, so that
+// state is the process's, shared by every engine object, and one synthesis runs at
+// a time; callers on any thread wait their turn. An engine object is only a way in:
+// dropping it (as the service registry does between tests) leaves the library as
+// it is. Private to the speech library: programs speak through SpeechSynthesizer
+// and take their voices from its catalogue.
+class EspeakEngine : public SpeechEngine
 {
 public:
-    static EspeakEngine &instance();
-
-    bool isAvailable();
+    bool isAvailable() override;
     QString productName();
+    // What the library lists, freshly asked.
     QList<EspeakVoiceInfo> installedVoices();
-    const VoiceCatalogue &catalogue();
-
-    // Turns text into audio with word and mouth events. Setting *cancel stops early.
-    SpokenText synthesize(const SpeechRequest &request, const std::atomic<bool> *cancel = nullptr);
-
-    EspeakEngine(const EspeakEngine &) = delete;
-    EspeakEngine &operator=(const EspeakEngine &) = delete;
+    const VoiceCatalogue &catalogue() override;
+    SpokenText synthesize(const SpeechRequest &request, const std::atomic<bool> *cancel = nullptr) override;
 
 private:
-    EspeakEngine() = default;
-    ~EspeakEngine();
-    bool ensureInitialized(); // with m_mutex held
-    QList<EspeakVoiceInfo> listVoicesLocked();
-
-    std::mutex m_mutex;
-    bool m_initializeTried = false;
-    int m_sampleRate = 0;
-    QString m_error;
-    std::optional<VoiceCatalogue> m_catalogue;
+    struct LibraryState;
+    static LibraryState &library();
+    static bool ensureInitialized(); // with the library's mutex held
+    static QList<EspeakVoiceInfo> listVoicesLocked();
 };
 
 } // namespace tilvano::speech

@@ -1,6 +1,6 @@
 #include "SpeechSynthesizer.h"
 
-#include "EspeakEngine.h"
+#include "SpeechEngine.h"
 
 #include <limits>
 
@@ -32,7 +32,7 @@ int SpeechSynthesizer::speak(const SpeechRequest &request)
     auto cancelled = std::make_shared<std::atomic<bool>>(false);
     m_pending.insert(id, cancelled);
     QMetaObject::invokeMethod(m_worker, [this, id, request, cancelled] {
-        SpokenText result = EspeakEngine::instance().synthesize(request, cancelled.get());
+        SpokenText result = SpeechEngine::current().synthesize(request, cancelled.get());
         QMetaObject::invokeMethod(this, [this, id, result = std::move(result)] {
             m_pending.remove(id);
             emit finished(id, result);
@@ -53,6 +53,6 @@ void SpeechSynthesizer::cancelAll()
         flag->store(true);
 }
 
-const VoiceCatalogue &SpeechSynthesizer::catalogue() const { return EspeakEngine::instance().catalogue(); }
+const VoiceCatalogue &SpeechSynthesizer::catalogue() const { return SpeechEngine::current().catalogue(); }
 
 } // namespace tilvano::speech

@@ -1,6 +1,6 @@
 #include "VoiceCatalogue.h"
 
-#include "EspeakEngine.h"
+#include "SpeechEngine.h"
 #include "LanguageIds.h"
 
 #include <algorithm>
@@ -54,8 +54,7 @@ QUuid VoiceCatalogue::annaModeId()
 
 VoiceCatalogue VoiceCatalogue::installed()
 {
-    EspeakEngine &engine = EspeakEngine::instance();
-    return VoiceCatalogue(engine.installedVoices(), engine.productName());
+    return SpeechEngine::current().catalogue();
 }
 
 VoiceCatalogue::VoiceCatalogue(const QList<EspeakVoiceInfo> &voices, const QString &productName)

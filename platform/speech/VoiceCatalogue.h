@@ -27,7 +27,7 @@ public:
     static QUuid stefanModeId();
     static QUuid annaModeId();
 
-    // The catalogue of the voices installed on this machine (asks espeak-ng).
+    // The catalogue of the engine the process speaks with (espeak-ng's voices on this machine).
     static VoiceCatalogue installed();
 
     VoiceCatalogue(const QList<EspeakVoiceInfo> &voices, const QString &productName);

@@ -1,6 +1,6 @@
 // How fast speech is produced and how fast sound files decode, for the lip-sync budget.
 #include "platform/sound/WaveAudio.h"
-#include "platform/speech/EspeakEngine.h"
+#include "platform/speech/SpeechEngine.h"
 #include "platform/speech/SpeechTagParser.h"
 
 #include <benchmark/benchmark.h>
@@ -59,7 +59,7 @@ void synthesizeSentence(benchmark::State &state)
     request.text = speech::SpeechTagParser::parse(u"Hallo, ich bin dein Freund und begleite dich durch den Tag.");
     qint64 audioMs = 0;
     for (auto _ : state)
-        audioMs += speech::EspeakEngine::instance().synthesize(request).audio.durationMs();
+        audioMs += speech::SpeechEngine::current().synthesize(request).audio.durationMs();
     state.counters["speech_ms_per_s"] = benchmark::Counter(double(audioMs), benchmark::Counter::kIsRate);
 }
 BENCHMARK(synthesizeSentence)->Unit(benchmark::kMillisecond);

@@ -81,8 +81,11 @@ void Main::activeToggled(bool ticked)
 
 void Main::teardown()
 {
-    writeSetting(QStringLiteral("Active"), checkBoxValue(m_active));
-    m_template.remove();
+    // Should the store refuse a ticked box, the template stays in Word's start-up
+    // folder: that alone tells the next start that the box was ticked.
+    const bool stored = writeSetting(QStringLiteral("Active"), checkBoxValue(m_active));
+    if (stored || !m_active->isChecked())
+        m_template.remove();
 }
 
 PageHelp Main::help() const

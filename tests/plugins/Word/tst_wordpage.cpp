@@ -3,10 +3,12 @@
 
 #include "plugins/Word/Main.h"
 #include "support/AgentTestBench.h"
+#include "support/FailingRegistry.h"
 
 #include "common/Twips.h"
 #include "common/basRegistry.h"
 #include "system/InstallLayout.h"
+#include "system/SettingsSection.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -164,6 +166,27 @@ private slots:
         }
         QCOMPARE(active(), QStringLiteral("0"));
         QVERIFY(bench->dialogs.shown().isEmpty());
+    }
+
+    // A store that refuses the ticked box at the end costs nothing: the template stays,
+    // and the next start ticks the box from it.
+    void aRefusedStoreAtTheEndKeepsTheBoxTicked()
+    {
+        setWordDir(QStringLiteral("9.0"), wordDir);
+        {
+            FailingRegistry store(SystemServices::registry());
+            store.failValue(SettingsSection::keyPathOf(QStringLiteral("Word")), QStringLiteral("Active"));
+            Main page;
+            page.activeBox()->click();
+            ServiceRegistry::replace<Registry>(&store);
+            const auto restore = qScopeGuard([] { ServiceRegistry::replace<Registry>(nullptr); });
+            page.closePage();
+            QCOMPARE(store.refusals(), 1);
+            QCOMPARE(page.LastError().number, 75);
+        }
+        QCOMPARE(readFile(installed), QByteArray("Vorlage"));
+        Main next;
+        QVERIFY(next.activeBox()->isChecked());
     }
 
     void theTemplateComesFromTheInstallation()

@@ -27,6 +27,10 @@ bool DialogGate::prepareToShow()
 
 int DialogGate::messageBox(const QString &text, const QString &title, int style)
 {
+    if (m_loadingCharacter && answersOf(style).size() == 1) {
+        showNotice(text, title, style & 0xf0);
+        return Ok;
+    }
     return prepareToShow() ? m_boxes.messageBox(text, title, style) : defaultAnswer(style);
 }
 

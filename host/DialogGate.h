@@ -16,6 +16,11 @@ namespace tilvano::host {
 // pressed; an input or file box as if it had been cancelled.
 // Before a box is shown, the host may answer whoever waits for it (a program
 // on the bus whose macro is about to show the box).
+// While the host loads its character, a box that only tells something
+// (its one button is OK: a character file that is missing or damaged) comes up
+// as a notice and is answered at once. A program that had the bus start the
+// host waits for the host's name on the bus, which the host takes only at the
+// end of its start. Boxes that ask still wait.
 class DialogGate final : public DialogService {
 public:
     // boxes: the service that shows them; it must outlive the gate.
@@ -41,6 +46,8 @@ public:
 
     // From now on no box is shown, for the rest of the run.
     void closeForGood() { m_closedForGood = true; }
+    // Whether the host is loading its character (see above).
+    void setLoadingCharacter(bool loading) { m_loadingCharacter = loading; }
     bool isOpen() const { return m_busCalls == 0 && !m_closedForGood; }
 
     // Called right before a box is shown; empty for nothing.
@@ -53,6 +60,7 @@ private:
     DialogService &m_boxes;
     int m_busCalls = 0;
     bool m_closedForGood = false;
+    bool m_loadingCharacter = false;
     std::function<void()> m_beforeShowing;
 };
 

@@ -91,8 +91,12 @@ void HostApplication::start()
     installDialogGate();
     ensureMacroEditor();
     startCharacterServer();
+    // The character's own failures are told without waiting; the user's start-up macro, which
+    // the pages run, keeps its boxes as they are.
+    m_dialogGate->setLoadingCharacter(true);
     m_agent = std::make_unique<Agent>();
     m_agent->InitLastAgent();
+    m_dialogGate->setLoadingCharacter(false);
     const int pages = loadSettingsPages();
     createTrayIcon();
     m_tray->setSettingsPagesAvailable(pages > 0);

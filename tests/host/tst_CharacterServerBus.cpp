@@ -5,6 +5,7 @@
 #include "BusOwner.h"
 
 #include "AgentCtl/Agent.h"
+#include "common/SettingsStore.h"
 #include "platform/agent/client/CharacterBusClient.h"
 #include "platform/agent/AgentCodes.h"
 #include "system/DialogService.h"
@@ -181,6 +182,26 @@ private slots:
             QVERIFY(kibo.SpeakIt(text));
         }
         QDBusConnection::disconnectFromBus(QStringLiteral("survivor"));
+    }
+
+    // A host the bus starts while its character file is gone still takes its name: it tells
+    // the failure as a notice, not as a box that would hold up its start, and with it the
+    // program that had the bus start it, until somebody closed the box.
+    void aHostStartedWithoutItsCharacterStillAnswers()
+    {
+        test::endBusOwner(m_bus->address(), Host, SIGTERM);
+        QDBusConnection bus = busConnection(QStringLiteral("lonely"));
+        QTRY_VERIFY(!bus.interface()->isServiceRegistered(Host));
+        const QString gone = m_home->path() + QStringLiteral("/gone.acs");
+        SaveSetting(settingsApplication(), QStringLiteral("ActiveAgent"), QStringLiteral("Path"), gone);
+        QFile::remove(m_tracePath);
+
+        std::unique_ptr<CharacterBusClient> client = CharacterBusClient::create(bus);
+        QVERIFY2(client, "the host the bus started did not take its name");
+        QVERIFY(starterAddressOf(test::busOwnerProcess(m_bus->address(), Host)) == m_bus->address());
+        QVERIFY(traced(QStringLiteral("Show\t")).isEmpty()); // it had no character to show
+        client.reset();
+        QDBusConnection::disconnectFromBus(QStringLiteral("lonely"));
     }
 };
 

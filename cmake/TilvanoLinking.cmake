@@ -12,3 +12,8 @@
 # (no -Bsymbolic), since copy relocations of data would break that rule.
 add_link_options(
   "$<$<IN_LIST:$<TARGET_PROPERTY:TYPE>,SHARED_LIBRARY;MODULE_LIBRARY>:-Wl,-O1,-Bsymbolic-functions>")
+
+# Every library and page names the libraries it uses (-z defs): one that leaves a
+# symbol to be found in whatever program loads it builds, runs and passes the
+# tests, and only the package's dependency scan would notice.
+add_link_options("$<$<IN_LIST:$<TARGET_PROPERTY:TYPE>,SHARED_LIBRARY;MODULE_LIBRARY>:-Wl,-z,defs>")

@@ -15,5 +15,8 @@ add_link_options(
 
 # Every library and page names the libraries it uses (-z defs): one that leaves a
 # symbol to be found in whatever program loads it builds, runs and passes the
-# tests, and only the package's dependency scan would notice.
-add_link_options("$<$<IN_LIST:$<TARGET_PROPERTY:TYPE>,SHARED_LIBRARY;MODULE_LIBRARY>:-Wl,-z,defs>")
+# tests, and only the package's dependency scan would notice. (Not with clang's
+# sanitizers, whose run-time library only the program links.)
+if(NOT (TILVANO_SANITIZE AND CMAKE_CXX_COMPILER_ID MATCHES "Clang"))
+  add_link_options("$<$<IN_LIST:$<TARGET_PROPERTY:TYPE>,SHARED_LIBRARY;MODULE_LIBRARY>:-Wl,-z,defs>")
+endif()

@@ -16,38 +16,33 @@ int area(const QSize &size) { return size.width() * size.height(); }
 void FileIconEngine::addSize(const QSize &size, const QString &file)
 {
     if (size.isValid() && !size.isEmpty())
-        m_files.insert(area(size), {size, file});
+        m_drawings.insert(area(size), {size, file, {}});
 }
 
-QSize FileIconEngine::bestSize(const QSize &requested) const
+FileIconEngine::Drawing *FileIconEngine::bestFor(const QSize &requested)
 {
-    if (m_files.isEmpty())
-        return {};
-    for (const auto &[drawn, file] : m_files) {
-        if (drawn.width() >= requested.width() && drawn.height() >= requested.height())
-            return drawn;
+    if (m_drawings.isEmpty())
+        return nullptr;
+    for (Drawing &drawing : m_drawings) {
+        if (drawing.size.width() >= requested.width() && drawing.size.height() >= requested.height())
+            return &drawing;
     }
-    return m_files.last().first;
-}
-
-const QPixmap &FileIconEngine::picture(const QSize &drawnSize)
-{
-    const int key = area(drawnSize);
-    auto read = m_read.find(key);
-    if (read == m_read.end())
-        read = m_read.insert(key, QPixmap(m_files.value(key).second));
-    return *read;
+    return &m_drawings.last();
 }
 
 QPixmap FileIconEngine::pixmap(const QSize &size, QIcon::Mode mode, QIcon::State)
 {
-    const QSize drawn = bestSize(size);
-    if (!drawn.isValid())
+    Drawing *drawing = bestFor(size);
+    if (!drawing)
         return {};
-    QPixmap result = picture(drawn);
+    if (drawing->picture.isNull())
+        drawing->picture = QPixmap(drawing->file);
+    QPixmap result = drawing->picture;
     if (!result.isNull() && (result.width() > size.width() || result.height() > size.height()))
         result = result.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    if (mode != QIcon::Normal && !result.isNull() && qApp) {
+    // Disabled and selected looks as the style draws them; only a widget program has one.
+    const auto *application = qobject_cast<QApplication *>(QCoreApplication::instance());
+    if (mode != QIcon::Normal && !result.isNull() && application) {
         QStyleOption option;
         option.palette = QApplication::palette();
         result = QApplication::style()->generatedIconPixmap(mode, result, &option);
@@ -64,15 +59,15 @@ void FileIconEngine::paint(QPainter *painter, const QRect &rect, QIcon::Mode mod
 
 QSize FileIconEngine::actualSize(const QSize &size, QIcon::Mode, QIcon::State)
 {
-    const QSize drawn = bestSize(size);
-    return drawn.isValid() ? drawn.scaled(size, Qt::KeepAspectRatio).boundedTo(drawn) : QSize();
+    const Drawing *drawing = bestFor(size);
+    return drawing ? drawing->size.scaled(size, Qt::KeepAspectRatio).boundedTo(drawing->size) : QSize();
 }
 
 QList<QSize> FileIconEngine::availableSizes(QIcon::Mode, QIcon::State)
 {
     QList<QSize> sizes;
-    for (const auto &[drawn, file] : m_files)
-        sizes.append(drawn);
+    for (const Drawing &drawing : std::as_const(m_drawings))
+        sizes.append(drawing.size);
     return sizes;
 }
 

@@ -15,7 +15,7 @@ namespace tilvano {
 class FileIconEngine : public QIconEngine {
 public:
     void addSize(const QSize &size, const QString &file);
-    bool isEmpty() const { return m_files.isEmpty(); }
+    bool isEmpty() const { return m_drawings.isEmpty(); }
 
     QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override;
     void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override;
@@ -25,12 +25,16 @@ public:
     QString key() const override;
 
 private:
-    // The smallest drawn size that covers the request, else the largest.
-    QSize bestSize(const QSize &requested) const;
-    const QPixmap &picture(const QSize &drawnSize);
+    struct Drawing {
+        QSize size;
+        QString file;
+        QPixmap picture; // null until first asked for
+    };
 
-    QMap<int, QPair<QSize, QString>> m_files; // by area, smallest first
-    QMap<int, QPixmap> m_read;                // by area
+    // The smallest drawing that covers the request, else the largest; null without any.
+    Drawing *bestFor(const QSize &requested);
+
+    QMap<int, Drawing> m_drawings; // by area, smallest first
 };
 
 } // namespace tilvano

@@ -14,6 +14,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
+#include <optional>
 
 namespace tilvano::speech {
 
@@ -225,10 +227,11 @@ SpeechEngine &SpeechEngine::current()
 
 bool EspeakEngine::ensureInitialized()
 {
-    if (!library().initializeTried) {
-        library().initializeTried = true;
+    LibraryState &state = library();
+    if (!state.initializeTried) {
+        state.initializeTried = true;
         if (!espeak().isLoaded()) {
-            library().error = QStringLiteral("espeak-ng could not be loaded (is libespeak-ng1 installed?): %1")
+            state.error = QStringLiteral("espeak-ng could not be loaded (is libespeak-ng1 installed?): %1")
                           .arg(espeak().loadError);
             return false;
         }
@@ -237,14 +240,14 @@ bool EspeakEngine::ensureInitialized()
                                                  espeakINITIALIZE_PHONEME_EVENTS | espeakINITIALIZE_PHONEME_IPA
                                                      | espeakINITIALIZE_DONT_EXIT);
         if (rate <= 0) {
-            library().error = QStringLiteral("espeak-ng could not be initialised (is espeak-ng-data installed?)");
+            state.error = QStringLiteral("espeak-ng could not be initialised (is espeak-ng-data installed?)");
         } else {
-            library().sampleRate = rate;
+            state.sampleRate = rate;
             espeak().setSynthCallback(onSynthesized);
             espeak().setPunctuationList(kAddressSigns);
         }
     }
-    return library().sampleRate > 0;
+    return state.sampleRate > 0;
 }
 
 bool EspeakEngine::isAvailable()
@@ -291,10 +294,11 @@ QList<EspeakVoiceInfo> EspeakEngine::installedVoices()
 const VoiceCatalogue &EspeakEngine::catalogue()
 {
     const QString product = productName();
-    std::lock_guard lock(library().mutex);
-    if (!library().catalogue)
-        library().catalogue.emplace(listVoicesLocked(), product);
-    return *library().catalogue;
+    LibraryState &state = library();
+    std::lock_guard lock(state.mutex);
+    if (!state.catalogue)
+        state.catalogue.emplace(listVoicesLocked(), product);
+    return *state.catalogue;
 }
 
 SpokenText EspeakEngine::synthesize(const SpeechRequest &request, const std::atomic<bool> *cancel)
@@ -311,15 +315,16 @@ SpokenText EspeakEngine::synthesize(const SpeechRequest &request, const std::ato
         result.error = library().error;
         return result;
     }
-    result.audio.sampleRate = library().sampleRate;
+    const int sampleRate = library().sampleRate;
+    result.audio.sampleRate = sampleRate;
     result.audio.channels = 1;
     result.audio.bitsPerSample = 16;
 
     const QString speakable = SpeakableText::prepare(tagged.text, mode.dialect.isEmpty() ? QStringLiteral("de") : mode.dialect);
     SegmentContext context;
     context.samples = &result.audio.samples;
-    context.maximumSamples = std::max<qint64>(0, request.maximumDurationMs) * library().sampleRate / 1000;
-    context.sampleRate = library().sampleRate;
+    context.maximumSamples = std::max<qint64>(0, request.maximumDurationMs) * sampleRate / 1000;
+    context.sampleRate = sampleRate;
     context.cancel = cancel;
     context.text = &result.text;
     context.words = &result.words;
@@ -329,7 +334,7 @@ SpokenText EspeakEngine::synthesize(const SpeechRequest &request, const std::ato
     for (const SpeechSegment &segment : tagged.segments) {
         if (context.truncated || context.cancelled)
             break;
-        const qint64 pauseSamples = std::min<qint64>(qint64(segment.pauseBeforeMs) * library().sampleRate / 1000,
+        const qint64 pauseSamples = std::min<qint64>(qint64(segment.pauseBeforeMs) * sampleRate / 1000,
                                                      context.maximumSamples - result.audio.samples.size() / 2);
         if (pauseSamples > 0)
             result.audio.samples.append(QByteArray(pauseSamples * 2, '\0'));
@@ -357,7 +362,7 @@ SpokenText EspeakEngine::synthesize(const SpeechRequest &request, const std::ato
                 continue;
             espeak().setParameter(espeakPUNCTUATION, stretch.address ? espeakPUNCT_SOME : espeakPUNCT_NONE, 0);
             context.segmentStart = segment.start + stretch.start;
-            context.segmentStartMs = result.audio.samples.size() / 2 * 1000 / library().sampleRate;
+            context.segmentStartMs = result.audio.samples.size() / 2 * 1000 / sampleRate;
             context.codePointOffsets = codePointOffsets(part);
             const QByteArray utf8 = part.toUtf8();
             const espeak_ERROR status = espeak().synth(utf8.constData(), size_t(utf8.size()) + 1, 0, POS_CHARACTER, 0,

@@ -6,8 +6,6 @@
 #include <QString>
 
 #include <atomic>
-#include <mutex>
-#include <optional>
 
 namespace tilvano::speech {
 
